@@ -30,8 +30,8 @@ enum class entry_mode {
 struct late_fee_input {
     money amount_due;
     entry_mode mode = entry_mode::by_dates;
-    date start_date;          // by_dates only
-    date end_date;            // by_dates only
+    date start_date;           // by_dates only
+    date end_date;             // by_dates only
     day_count days_before = 0; // by_days only
     day_count days_after = 0;  // by_days only
 };

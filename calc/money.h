@@ -39,7 +39,7 @@ enum class money_error {
 // widest amounts (twelve integer digits, two decimals) times any day count the
 // calendar allows (a few million) times a rate are exact before rounding.
 [[nodiscard]] result<money, money_error> round_product(std::int64_t days, const money& amount,
-                                                        const money& rate);
+                                                       const money& rate);
 
 // Plain decimal notation at the value's own scale: "246.91", "0.40", "30",
 // "-1.50". No grouping, "." as the decimal point.
