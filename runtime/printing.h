@@ -1,0 +1,43 @@
+#pragma once
+// Printing a window as it is shown: one page, no printer dialog, text kept as
+// text so that the page is sharp at any printer resolution.
+
+#include <QString>
+
+class QPicture;
+class QPrinter;
+class QWidget;
+
+namespace orvandel::runtime {
+
+// Why a page did not reach the printer.
+enum class print_error {
+    none,            // the page was drawn and handed to the printer
+    no_printer,      // no printer is installed, or none is the default
+    cannot_open_job, // the printer would not start a job (painting could not begin)
+    job_not_sent,    // the page was drawn but finishing the job failed
+};
+
+// The window's client area as drawing commands: texts stay texts, frames and
+// fills stay lines and areas. The focused field's text cursor is left out.
+QPicture record_window(QWidget& window);
+
+// Prints `window` onto one page of `printer`, at the top-left corner of the
+// printable area, at the size it has on the screen (one screen inch is one
+// paper inch); a window larger than the page is reduced to fit, keeping its
+// proportions. Sets the printer's resolution to the screen's.
+print_error print_window(QWidget& window, QPrinter& printer);
+
+// As print_window, onto the default printer with its default settings and no
+// job name. `printer_name` (optional) receives the printer's name.
+print_error print_window_on_default_printer(QWidget& window, QString* printer_name = nullptr);
+
+// What the user is told when printing failed: what happened and what to do.
+QString print_failure_text(print_error error, const QString& printer_name);
+
+// The Print command of a window: asks "提示" with Yes and No (No the default);
+// on Yes prints the window onto the default printer, and when that fails tells
+// the user why in one box. Nothing else changes.
+void confirm_and_print(QWidget& window);
+
+} // namespace orvandel::runtime
