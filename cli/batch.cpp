@@ -1,0 +1,362 @@
+#include "batch.h"
+
+#include "field_text.h"
+
+#include <algorithm>
+
+namespace orvandel::cli {
+namespace {
+
+using column = batch_job::column;
+
+constexpr std::array<std::string_view, batch_job::column_count> column_names{
+    "",           "amount",     "start_date", "end_date",  "days_before",       "days_after",
+    "total_days", "fee_before", "fee_after",  "total_fee", "tax_and_fee_total", "error",
+};
+
+// The columns every output row has, in the order they are appended.
+constexpr std::array<column, 8> output_columns{
+    column::days_before, column::days_after, column::total_days,        column::fee_before,
+    column::fee_after,   column::total_fee,  column::tax_and_fee_total, column::error,
+};
+
+constexpr std::size_t slot(column role) {
+    return static_cast<std::size_t>(role);
+}
+
+column role_of(std::string_view name) {
+    const auto* found = std::find(column_names.begin() + 1, column_names.end(), name);
+    return found == column_names.end() ? column::other
+                                       : static_cast<column>(found - column_names.begin());
+}
+
+bool is_output(column role) {
+    return std::find(output_columns.begin(), output_columns.end(), role) != output_columns.end();
+}
+
+// Day counts are input as well as output: a bad row keeps what was typed there.
+bool is_day_count(column role) {
+    return role == column::days_before || role == column::days_after;
+}
+
+constexpr std::size_t flush_size = std::size_t{1} << 20;
+
+} // namespace
+
+batch_job::batch_job(std::istream& in, std::size_t block_size) : reader_(in, block_size) {
+    index_.fill(-1);
+    blank_.cells.push_back({});
+}
+
+bool batch_job::read_header() {
+    csv_record header;
+    if (!reader_.next(header)) {
+        problem_ = reader_.failed() ? "cannot read the input"
+                                    : "the input is empty; a header row is required";
+        return false;
+    }
+    std::string scratch;
+    for (std::size_t i = 0; i < header.cells.size(); ++i) {
+        const std::string_view name = cell_text(header.cells[i], scratch);
+        const column role = role_of(name);
+        roles_.push_back(role);
+        if (role == column::other) {
+            continue;
+        }
+        if (index_[slot(role)] >= 0) {
+            problem_ = "the header names the column " + std::string(name) + " twice";
+            return false;
+        }
+        index_[slot(role)] = static_cast<std::ptrdiff_t>(i);
+    }
+    for (std::size_t i = 0; i < roles_.size(); ++i) {
+        const column role = roles_[i];
+        const cell_use use = !is_output(role)     ? cell_use::copy
+                             : is_day_count(role) ? cell_use::figure_or_copy
+                                                  : cell_use::figure;
+        uses_.push_back(use);
+        if (use == cell_use::copy && !runs_.empty() && runs_.back().use == cell_use::copy) {
+            runs_.back().last = i;
+        } else {
+            runs_.push_back({i, i, use});
+        }
+    }
+    if (index_[slot(column::amount)] < 0) {
+        problem_ = "the header has no amount column";
+        return false;
+    }
+    for (const column role : output_columns) {
+        if (index_[slot(role)] < 0) {
+            appended_.push_back(role);
+        }
+    }
+    line_end_ = header.line_end.empty() ? "\r\n" : std::string(header.line_end);
+    bom_ = reader_.had_bom();
+    write_header(header);
+    return true;
+}
+
+void batch_job::write_header(const csv_record& header) {
+    buffer_.reserve(flush_size + (flush_size >> 2));
+    if (bom_) {
+        buffer_ += "\xEF\xBB\xBF";
+    }
+    buffer_.append(header.raw);
+    if (header.open_quote) {
+        buffer_ += '"';
+    }
+    for (const column role : appended_) {
+        buffer_ += ',';
+        buffer_ += column_names[slot(role)];
+    }
+    buffer_ += line_end_;
+}
+
+batch_status batch_job::run(std::ostream& out) {
+    out_ = &out;
+    if (!flush(true)) {
+        return batch_status::unusable;
+    }
+    while (reader_.next(record_)) {
+        const bool blank = record_.raw.empty() && !record_.open_quote;
+        if (blank) {
+            ++pending_blanks_;
+            continue;
+        }
+        for (; pending_blanks_ > 0; --pending_blanks_) {
+            process(blank_);
+        }
+        process(record_);
+        if (!flush(false)) {
+            return batch_status::unusable;
+        }
+    }
+    if (reader_.failed()) {
+        flush(true);
+        problem_ = "cannot read the input";
+        return batch_status::unusable;
+    }
+    if (!flush(true)) {
+        return batch_status::unusable;
+    }
+    return failed_rows_ == 0 ? batch_status::all_rows_ok : batch_status::some_rows_failed;
+}
+
+bool batch_job::flush(bool force) {
+    if (buffer_.size() < flush_size && !force) {
+        return true;
+    }
+    out_->write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    buffer_.clear();
+    if (force) {
+        out_->flush();
+    }
+    if (!*out_) {
+        problem_ = "cannot write the output";
+        return false;
+    }
+    return true;
+}
+
+void batch_job::process(const csv_record& record) {
+    ++rows_;
+    evaluate(record);
+    if (!outcome_.ok) {
+        ++failed_rows_;
+    }
+    write_row(record);
+}
+
+std::string_view batch_job::input_text(const csv_record& record, column role) {
+    const std::ptrdiff_t at = index_[slot(role)];
+    if (at < 0) {
+        return {};
+    }
+    return cell_text(record.cells[static_cast<std::size_t>(at)], scratch_[slot(role)]);
+}
+
+void batch_job::add_error(std::string_view field, std::string_view problem) {
+    std::string& error = outcome_.error;
+    if (!error.empty()) {
+        error += "; ";
+    }
+    error.append(field).append(": ").append(problem);
+}
+
+void batch_job::evaluate(const csv_record& record) {
+    outcome_.ok = false;
+    outcome_.error.clear();
+    if (record.cells.size() != roles_.size()) {
+        add_error("row", std::to_string(record.cells.size()) + " cells but the header has " +
+                             std::to_string(roles_.size()));
+        return;
+    }
+    if (record.open_quote) {
+        add_error("row", "the input ends inside a quoted cell");
+        return;
+    }
+    calc::late_fee_input input;
+    const auto amount = read_amount(input_text(record, column::amount));
+    if (amount) {
+        input.amount_due = *amount;
+    } else {
+        add_error("amount", amount.error());
+    }
+    const bool dates_given = !input_text(record, column::start_date).empty() ||
+                             !input_text(record, column::end_date).empty();
+    const bool days_given = !input_text(record, column::days_before).empty() ||
+                            !input_text(record, column::days_after).empty();
+    if (dates_given && days_given) {
+        add_error("start_date/end_date and days_before/days_after", "give one pair, not both");
+    } else if (!dates_given && !days_given) {
+        add_error("start_date/end_date or days_before/days_after", "missing");
+    } else {
+        input.mode = dates_given ? calc::entry_mode::by_dates : calc::entry_mode::by_days;
+        evaluate_period(record, input);
+    }
+    if (!outcome_.error.empty()) {
+        return;
+    }
+    const auto figures = calc::compute_late_fee(input);
+    if (!figures) {
+        add_error(figures.error() == calc::fee_error::start_after_end ? "start_date" : "amount",
+                  describe(figures.error()));
+        return;
+    }
+    outcome_.figures = *figures;
+    outcome_.ok = true;
+}
+
+void batch_job::evaluate_period(const csv_record& record, calc::late_fee_input& input) {
+    if (input.mode == calc::entry_mode::by_dates) {
+        const auto start = read_date(input_text(record, column::start_date));
+        const auto end = read_date(input_text(record, column::end_date));
+        if (start) {
+            input.start_date = *start;
+        } else {
+            add_error("start_date", start.error());
+        }
+        if (end) {
+            input.end_date = *end;
+        } else {
+            add_error("end_date", end.error());
+        }
+        if (start && end && input.start_date > input.end_date) {
+            add_error("start_date", describe(calc::fee_error::start_after_end));
+        }
+        return;
+    }
+    const auto before = read_day_count(input_text(record, column::days_before));
+    const auto after = read_day_count(input_text(record, column::days_after));
+    if (before) {
+        input.days_before = *before;
+    } else {
+        add_error("days_before", before.error());
+    }
+    if (after) {
+        input.days_after = *after;
+    } else {
+        add_error("days_after", after.error());
+    }
+}
+
+// The text of an output column for the row just evaluated.
+void batch_job::append_output(column role) {
+    if (role == column::error) {
+        append_cell(buffer_, outcome_.error);
+        return;
+    }
+    if (!outcome_.ok) {
+        return;
+    }
+    const calc::late_fee_result& r = outcome_.figures;
+    switch (role) {
+    case column::days_before:
+        append_count(buffer_, r.days_before);
+        break;
+    case column::days_after:
+        append_count(buffer_, r.days_after);
+        break;
+    case column::total_days:
+        append_count(buffer_, r.total_days);
+        break;
+    case column::fee_before:
+        append_money(buffer_, r.fee_before);
+        break;
+    case column::fee_after:
+        append_money(buffer_, r.fee_after);
+        break;
+    case column::total_fee:
+        append_money(buffer_, r.total_fee);
+        break;
+    case column::tax_and_fee_total:
+        append_money(buffer_, r.tax_and_fee_total);
+        break;
+    default:
+        break;
+    }
+}
+
+bool batch_job::keeps_input(cell_use use) const {
+    return use == cell_use::copy || (use == cell_use::figure_or_copy && !outcome_.ok);
+}
+
+void batch_job::write_row(const csv_record& record) {
+    const std::vector<csv_cell>& cells = record.cells;
+    if (cells.size() != roles_.size() || record.open_quote) {
+        write_irregular_row(record);
+        return;
+    }
+    // A run of passed-through cells is one stretch of the record, commas
+    // included, so it is copied at once.
+    for (std::size_t k = 0; k < runs_.size(); ++k) {
+        const cell_run& run = runs_[k];
+        if (k > 0) {
+            buffer_ += ',';
+        }
+        if (keeps_input(run.use)) {
+            const char* const from = cells[run.first].raw.data();
+            const std::string_view last = cells[run.last].raw;
+            buffer_.append(from, static_cast<std::size_t>(last.data() + last.size() - from));
+        } else {
+            append_output(roles_[run.first]);
+        }
+    }
+    append_missing_columns();
+    buffer_ += line_end_;
+}
+
+// A row whose cells do not match the header (always an error row): every
+// cell is kept, short rows are padded to the header's width and surplus cells
+// follow the appended columns.
+void batch_job::write_irregular_row(const csv_record& record) {
+    const std::size_t width = roles_.size();
+    const std::vector<csv_cell>& cells = record.cells;
+    const std::size_t count = std::max(width, cells.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i > 0) {
+            buffer_ += ',';
+        }
+        if (i < width && !keeps_input(uses_[i])) {
+            append_output(roles_[i]);
+        } else if (i < cells.size()) {
+            buffer_.append(cells[i].raw);
+            if (record.open_quote && i + 1 == cells.size()) {
+                buffer_ += '"';
+            }
+        }
+        if (i + 1 == width) {
+            append_missing_columns();
+        }
+    }
+    buffer_ += line_end_;
+}
+
+void batch_job::append_missing_columns() {
+    for (const column role : appended_) {
+        buffer_ += ',';
+        append_output(role);
+    }
+}
+
+} // namespace orvandel::cli

@@ -1,0 +1,125 @@
+// The batch calculator: a CSV file of amounts and periods in, the same file
+// with the figures of every row added out.
+//
+// The header row names the columns. `amount` is required; `start_date` and
+// `end_date`, or `days_before` and `days_after`, give each row's period; every
+// other column is passed through byte for byte. Output: the input's columns in
+// their order, then each of days_before, days_after, total_days, fee_before,
+// fee_after, total_fee, tax_and_fee_total and error that the input lacks. A
+// figure whose column the input has is written into that column.
+//
+// Choices where the format leaves room:
+// - records end in the line ending of the input's header (CRLF when the input
+//   has no line break at all); a UTF-8 byte order mark is kept;
+// - blank lines at the very end of the input are dropped; a blank line before
+//   another row is a row (and an error row, as it has no amount);
+// - a row with fewer or more cells than the header is an error row; its cells
+//   are all kept, surplus cells after the error cell;
+// - a bad row keeps every input cell, including days_before and days_after,
+//   and has its other figure cells emptied;
+// - an input that ends inside a quoted cell closes the quote, and that row is
+//   an error row.
+#pragma once
+
+#include "csv.h"
+
+#include "calc/fee.h"
+
+#include <array>
+#include <cstddef>
+#include <istream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace orvandel::cli {
+
+enum class batch_status {
+    all_rows_ok = 0,      // every row was computed
+    some_rows_failed = 1, // the output is complete, some rows carry an error
+    unusable = 2,         // no usable header, or the input or output failed; see problem()
+};
+
+class batch_job {
+public:
+    explicit batch_job(std::istream& in, std::size_t block_size = std::size_t{1} << 20);
+
+    // Reads and checks the header row. On false, problem() says why.
+    bool read_header();
+
+    // Writes the header and every row to `out`. read_header() must have
+    // succeeded.
+    batch_status run(std::ostream& out);
+
+    [[nodiscard]] const std::string& problem() const { return problem_; }
+    [[nodiscard]] std::size_t rows() const { return rows_; }
+    [[nodiscard]] std::size_t failed_rows() const { return failed_rows_; }
+
+    // Column roles; `other` columns are passed through.
+    enum class column : unsigned char {
+        other,
+        amount,
+        start_date,
+        end_date,
+        days_before,
+        days_after,
+        total_days,
+        fee_before,
+        fee_after,
+        total_fee,
+        tax_and_fee_total,
+        error,
+    };
+    static constexpr std::size_t column_count = 12;
+
+private:
+    // What a row's output holds in a header column: the input cell, the
+    // figure, or the figure when the row was computed and the input otherwise.
+    enum class cell_use : unsigned char { copy, figure, figure_or_copy };
+
+    struct row_outcome {
+        bool ok = false;
+        calc::late_fee_result figures;
+        std::string error; // "field: problem; field: problem"
+    };
+
+    void write_header(const csv_record& header);
+    void process(const csv_record& record);
+    void evaluate(const csv_record& record);
+    void evaluate_period(const csv_record& record, calc::late_fee_input& input);
+    std::string_view input_text(const csv_record& record, column role);
+    void add_error(std::string_view field, std::string_view problem);
+    void append_output(column role);
+    void write_row(const csv_record& record);
+    void write_irregular_row(const csv_record& record);
+    void append_missing_columns();
+    [[nodiscard]] bool keeps_input(cell_use use) const;
+    bool flush(bool force);
+
+    csv_reader reader_;
+    csv_record record_;
+    csv_record blank_; // a blank line, kept back until a row follows it
+    std::size_t pending_blanks_ = 0;
+    std::vector<column> roles_;  // one per header cell
+    std::vector<cell_use> uses_; // one per header cell
+    // Header columns grouped so that neighbouring passed-through cells form one run.
+    struct cell_run {
+        std::size_t first = 0;
+        std::size_t last = 0;
+        cell_use use = cell_use::copy;
+    };
+    std::vector<cell_run> runs_;
+    std::array<std::ptrdiff_t, column_count> index_{}; // header position of each role, or -1
+    std::vector<column> appended_;                     // output columns the input lacks
+    std::string line_end_;
+    bool bom_ = false;
+    std::array<std::string, column_count> scratch_; // unquoted texts of input cells
+    row_outcome outcome_;
+    std::string buffer_; // output waiting to be written
+    std::ostream* out_ = nullptr;
+    std::string problem_;
+    std::size_t rows_ = 0;
+    std::size_t failed_rows_ = 0;
+};
+
+} // namespace orvandel::cli

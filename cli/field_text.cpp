@@ -1,0 +1,138 @@
+#include "field_text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <iterator>
+
+namespace orvandel::cli {
+namespace {
+
+field_problem describe(calc::number_text_error error, std::string_view too_many_integer_digits) {
+    switch (error) {
+    case calc::number_text_error::empty:
+        return "missing";
+    case calc::number_text_error::not_a_number:
+        return "not a number";
+    case calc::number_text_error::too_many_integer_digits:
+        return too_many_integer_digits;
+    case calc::number_text_error::too_many_decimals:
+        return "more than 2 decimals";
+    }
+    return "not a number";
+}
+
+// Writes 0..99 as two digits at `at`.
+void put_two_digits(char* at, unsigned value) {
+    at[0] = static_cast<char>('0' + value / 10);
+    at[1] = static_cast<char>('0' + value % 10);
+}
+
+bool only_digits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+} // namespace
+
+calc::result<calc::money, field_problem> read_amount(std::string_view text) {
+    const auto amount = calc::parse_amount_text(text);
+    if (!amount) {
+        return describe(amount.error(), "more than 12 integer digits");
+    }
+    return *amount;
+}
+
+calc::result<calc::day_count, field_problem> read_day_count(std::string_view text) {
+    if (text.empty()) {
+        return field_problem{"missing"};
+    }
+    // The day fields take digits only; "5." or "5.0" is not a day count.
+    if (!only_digits(text)) {
+        return field_problem{"not a whole number"};
+    }
+    const auto days = calc::parse_day_count_text(text);
+    if (!days) {
+        return describe(days.error(), "more than 6 digits");
+    }
+    return *days;
+}
+
+calc::result<calc::date, field_problem> read_date(std::string_view text) {
+    const auto d = calc::parse_date_text(text);
+    if (d) {
+        return *d;
+    }
+    switch (d.error()) {
+    case calc::date_text_error::empty:
+        return field_problem{"missing"};
+    case calc::date_text_error::no_such_day:
+        return field_problem{"no such day"};
+    case calc::date_text_error::bad_form:
+        break;
+    }
+    return field_problem{"not a yyyy-mm-dd date"};
+}
+
+field_problem describe(calc::fee_error error) {
+    switch (error) {
+    case calc::fee_error::start_after_end:
+        return "later than the end date";
+    case calc::fee_error::invalid_date:
+        return "no such day";
+    case calc::fee_error::out_of_range:
+        return "figures out of range";
+    }
+    return "figures out of range";
+}
+
+calc::money at_two_places(const calc::money& value) {
+    if (value.scale == calc::money_places) {
+        return value;
+    }
+    // Only ever extends (an amount has at most two decimals), so never rounds.
+    const auto extended = calc::round_money(value);
+    return extended ? *extended : value;
+}
+
+void append_money(std::string& out, const calc::money& value) {
+    const calc::money cents = at_two_places(value);
+    if (cents.scale != calc::money_places) {
+        out += calc::default_text(cents); // cannot be extended: written as it is
+        return;
+    }
+    // The default text of a two-place figure, written without a temporary
+    // string because the batch writes millions of them: "-" when negative,
+    // the integer digits ("0" when none), ".", the two decimals.
+    const std::uint64_t magnitude = cents.coefficient < 0
+                                        ? 0 - static_cast<std::uint64_t>(cents.coefficient)
+                                        : static_cast<std::uint64_t>(cents.coefficient);
+    char text[24];
+    char* const end = std::end(text);
+    char* first = end - 3;
+    std::uint64_t rest = magnitude / 100;
+    put_two_digits(first + 1, static_cast<unsigned>(magnitude % 100));
+    *first = '.';
+    while (rest >= 100) {
+        first -= 2;
+        put_two_digits(first, static_cast<unsigned>(rest % 100));
+        rest /= 100;
+    }
+    if (rest >= 10) {
+        first -= 2;
+        put_two_digits(first, static_cast<unsigned>(rest));
+    } else {
+        *--first = static_cast<char>('0' + rest);
+    }
+    if (cents.coefficient < 0) {
+        *--first = '-';
+    }
+    out.append(first, static_cast<std::size_t>(end - first));
+}
+
+void append_count(std::string& out, calc::day_count value) {
+    char digits[24];
+    const auto written = std::to_chars(std::begin(digits), std::end(digits), value);
+    out.append(digits, static_cast<std::size_t>(written.ptr - digits));
+}
+
+} // namespace orvandel::cli

@@ -1,0 +1,153 @@
+#include "options.h"
+
+#include <algorithm>
+#include <array>
+
+namespace orvandel::cli {
+namespace {
+
+enum class option { help, json, amount, from, to, days_before, days_after, batch, output };
+
+struct option_spelling {
+    std::string_view name;
+    option id;
+    bool takes_value;
+};
+
+constexpr std::array<option_spelling, 11> spellings{{
+    {"--help", option::help, false},
+    {"-h", option::help, false},
+    {"--json", option::json, false},
+    {"--amount", option::amount, true},
+    {"--from", option::from, true},
+    {"--to", option::to, true},
+    {"--days-before", option::days_before, true},
+    {"--days-after", option::days_after, true},
+    {"--batch", option::batch, true},
+    {"-o", option::output, true},
+    {"--output", option::output, true},
+}};
+constexpr std::size_t option_count = 9;
+
+// The options as given: each at most once, with its value.
+struct given_options {
+    std::array<bool, option_count> seen{};
+    std::array<std::string_view, option_count> value{};
+
+    [[nodiscard]] bool has(option o) const { return seen[static_cast<std::size_t>(o)]; }
+    [[nodiscard]] std::string_view operator[](option o) const {
+        return value[static_cast<std::size_t>(o)];
+    }
+};
+
+std::string_view name_of(option o) {
+    if (o == option::output) {
+        return "-o";
+    }
+    return std::find_if(spellings.begin(), spellings.end(),
+                        [o](const option_spelling& s) { return s.id == o; })
+        ->name;
+}
+
+std::variant<given_options, std::string> collect(std::span<const std::string_view> args) {
+    given_options given;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        const std::size_t equals = arg.starts_with("--") ? arg.find('=') : std::string_view::npos;
+        const std::string_view name = arg.substr(0, equals);
+        const auto* spelling =
+            std::find_if(spellings.begin(), spellings.end(),
+                         [name](const option_spelling& s) { return s.name == name; });
+        if (spelling == spellings.end()) {
+            if (arg.starts_with("-") && arg != "-") {
+                return "unknown option " + std::string(arg);
+            }
+            return "unexpected argument " + std::string(arg);
+        }
+        const auto at = static_cast<std::size_t>(spelling->id);
+        if (given.seen[at]) {
+            return std::string(name_of(spelling->id)) + " is given twice";
+        }
+        given.seen[at] = true;
+        if (!spelling->takes_value) {
+            if (equals != std::string_view::npos) {
+                return std::string(name) + " takes no value";
+            }
+            continue;
+        }
+        if (equals != std::string_view::npos) {
+            given.value[at] = arg.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+            given.value[at] = args[++i];
+        } else {
+            return std::string(name) + " needs a value";
+        }
+    }
+    return given;
+}
+
+std::variant<options, std::string> batch_from(const given_options& given) {
+    for (const option o : {option::json, option::amount, option::from, option::to,
+                           option::days_before, option::days_after}) {
+        if (given.has(o)) {
+            return std::string(name_of(o)) + " cannot be used with --batch";
+        }
+    }
+    batch_options batch{given[option::batch], std::nullopt};
+    if (given.has(option::output)) {
+        batch.output = given[option::output];
+    }
+    return options{batch};
+}
+
+std::variant<options, std::string> single_from(const given_options& given) {
+    if (given.has(option::output)) {
+        return std::string("-o needs --batch");
+    }
+    if (!given.has(option::amount)) {
+        return std::string("--amount is required (see --help)");
+    }
+    const bool dates = given.has(option::from) || given.has(option::to);
+    const bool days = given.has(option::days_before) || given.has(option::days_after);
+    if (dates && days) {
+        return std::string("give --from and --to, or --days-before and --days-after, not both");
+    }
+    if (!dates && !days) {
+        return std::string("give --from and --to, or --days-before and --days-after");
+    }
+    const std::array<option, 2> pair = dates ? std::array{option::from, option::to}
+                                             : std::array{option::days_before, option::days_after};
+    for (std::size_t k = 0; k < 2; ++k) {
+        if (!given.has(pair[k])) {
+            return std::string(name_of(pair[1 - k])) + " needs " + std::string(name_of(pair[k]));
+        }
+    }
+    single_options single;
+    single.amount = given[option::amount];
+    single.by_days = days;
+    single.from = given[option::from];
+    single.to = given[option::to];
+    single.days_before = given[option::days_before];
+    single.days_after = given[option::days_after];
+    single.json = given.has(option::json);
+    return options{single};
+}
+
+} // namespace
+
+std::variant<options, std::string> parse_options(std::span<const std::string_view> args) {
+    if (args.empty()) {
+        return std::string("nothing to do (see --help)");
+    }
+    auto collected = collect(args);
+    if (auto* reason = std::get_if<std::string>(&collected)) {
+        return std::move(*reason);
+    }
+    const auto& given = std::get<given_options>(collected);
+    if (given.has(option::help)) {
+        return options{help_options{}};
+    }
+    return given.has(option::batch) ? batch_from(given) : single_from(given);
+}
+
+} // namespace orvandel::cli

@@ -1,0 +1,34 @@
+// The command line of orvandel-cli, read into what was asked for.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace orvandel::cli {
+
+struct single_options {
+    std::string_view amount;
+    bool by_days = false;
+    std::string_view from, to;                // by dates
+    std::string_view days_before, days_after; // by days
+    bool json = false;
+};
+
+struct batch_options {
+    std::string_view input;                 // a path, or "-" for standard input
+    std::optional<std::string_view> output; // a path, or "-"; standard output when absent
+};
+
+struct help_options {};
+
+using options = std::variant<help_options, single_options, batch_options>;
+
+// What the arguments ask for, or a one-line reason why they make no sense.
+// `args` excludes the program name. Both "--amount 5" and "--amount=5" work.
+[[nodiscard]] std::variant<options, std::string>
+parse_options(std::span<const std::string_view> args);
+
+} // namespace orvandel::cli

@@ -1,0 +1,157 @@
+#include "run_cli.h"
+
+#include "batch.h"
+#include "options.h"
+#include "single.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace orvandel::cli {
+namespace {
+
+constexpr std::string_view program = "orvandel-cli: ";
+
+constexpr std::string_view help = R"(Usage:
+  orvandel-cli --amount AMOUNT --from YYYY-MM-DD --to YYYY-MM-DD [--json]
+  orvandel-cli --amount AMOUNT --days-before N --days-after N [--json]
+  orvandel-cli --batch IN.csv [-o OUT.csv]
+  orvandel-cli --help
+
+Computes the late-payment surcharge on an amount of tax: 0.002 per day for
+overdue days before 2001-05-01 and 0.0005 per day from 2001-05-01 on, each
+side rounded to the cent (half a cent away from zero). Of a period from one
+date to another, the start day is overdue and the end day is not.
+
+AMOUNT is digits with an optional point: at most 12 integer digits and 2
+decimals, no sign, exponent or grouping ("12345.67", ".50", "30"). N is one to
+six digits. Options may also be written --amount=AMOUNT.
+
+One calculation prints the form's lines with the figures; --json prints one
+object instead: days_before, days_after, total_days as integers, fee_before,
+fee_after, total_fee, tax_and_fee_total as strings with two decimals. A start
+date after the end date prints the form's message on standard error.
+
+Batch: IN.csv ("-" for standard input) is CSV (RFC 4180) with a header row.
+Columns: amount (required), start_date and end_date, or days_before and
+days_after; each row gives one pair. Other columns pass through byte for byte.
+Output (-o OUT.csv, "-" or none for standard output): the input's columns,
+then each of days_before, days_after, total_days, fee_before, fee_after,
+total_fee, tax_and_fee_total, error that the input lacks; figures whose column
+exists are written into it. A bad row keeps its cells, gets empty figures and
+an error cell such as "amount: not a number". Records end as the input's
+header does (CRLF when it has no line break); a UTF-8 byte order mark is
+kept; blank lines at the end are dropped; a row with more or fewer cells than
+the header is a bad row. OUT.csv may not be IN.csv.
+
+Exit status: 0 done (every batch row computed); 1 the start date is after the
+end date, or some batch rows have an error (the output is still complete);
+2 a usage error, an unreadable field, a missing file or amount column, or a
+read or write failure.
+)";
+
+int fail(std::ostream& err, std::string_view message) {
+    err << program << message << '\n';
+    return exit_usage;
+}
+
+int finish(std::ostream& out, std::ostream& err, int status) {
+    out.flush();
+    if (!out) {
+        return fail(err, "cannot write the output");
+    }
+    return status;
+}
+
+int run_batch(const batch_options& request, std::istream& in, std::ostream& out, std::ostream& err,
+              file_access& files) {
+    const std::string input_path(request.input);
+    const bool from_stdin = input_path == "-";
+    const bool to_stdout = !request.output || *request.output == "-";
+    if (!from_stdin && !to_stdout && files.same_file(input_path, std::string(*request.output))) {
+        return fail(err, "-o names the input file; write the output elsewhere");
+    }
+    std::string why;
+    std::unique_ptr<std::istream> opened_input;
+    if (!from_stdin) {
+        opened_input = files.open_input(input_path, why);
+        if (!opened_input) {
+            return fail(err, "cannot open " + input_path + ": " + why);
+        }
+    }
+    batch_job job(from_stdin ? in : *opened_input);
+    if (!job.read_header()) {
+        return fail(err, job.problem());
+    }
+    // The output is opened only now, so that a bad input never empties it.
+    std::unique_ptr<std::ostream> opened_output;
+    if (!to_stdout) {
+        const std::string output_path(*request.output);
+        opened_output = files.open_output(output_path, why);
+        if (!opened_output) {
+            return fail(err, "cannot open " + output_path + ": " + why);
+        }
+    }
+    std::ostream& target = to_stdout ? out : *opened_output;
+    const batch_status status = job.run(target);
+    if (status == batch_status::unusable) {
+        return fail(err, job.problem());
+    }
+    return finish(target, err, static_cast<int>(status));
+}
+
+} // namespace
+
+std::unique_ptr<std::istream> disk_files::open_input(const std::string& path, std::string& why) {
+    auto file = std::make_unique<std::ifstream>(path, std::ios::binary);
+    if (!*file) {
+        why = std::strerror(errno);
+        return nullptr;
+    }
+    return file;
+}
+
+std::unique_ptr<std::ostream> disk_files::open_output(const std::string& path, std::string& why) {
+    auto file = std::make_unique<std::ofstream>(path, std::ios::binary | std::ios::trunc);
+    if (!*file) {
+        why = std::strerror(errno);
+        return nullptr;
+    }
+    return file;
+}
+
+bool disk_files::same_file(const std::string& a, const std::string& b) {
+    std::error_code ignored;
+    return std::filesystem::equivalent(a, b, ignored);
+}
+
+std::string_view help_text() {
+    return help;
+}
+
+int run_cli(std::span<const std::string_view> args, std::istream& in, std::ostream& out,
+            std::ostream& err, file_access& files) {
+    const auto parsed = parse_options(args);
+    if (const auto* reason = std::get_if<std::string>(&parsed)) {
+        return fail(err, *reason);
+    }
+    const auto& request = std::get<options>(parsed);
+    if (std::holds_alternative<help_options>(request)) {
+        out << help;
+        return finish(out, err, exit_ok);
+    }
+    if (const auto* single = std::get_if<single_options>(&request)) {
+        return finish(out, err, run_single(*single, out, err));
+    }
+    return run_batch(std::get<batch_options>(request), in, out, err, files);
+}
+
+int run_cli(std::span<const std::string_view> args, std::istream& in, std::ostream& out,
+            std::ostream& err) {
+    disk_files files;
+    return run_cli(args, in, out, err, files);
+}
+
+} // namespace orvandel::cli

@@ -1,0 +1,135 @@
+#include "single.h"
+
+#include "field_text.h"
+
+#include "calc/date.h"
+#include "calc/form_text.h"
+#include "calc/text_form.h"
+
+namespace orvandel::cli {
+namespace {
+
+namespace text = calc::form_text;
+
+void line(std::string& out, std::string_view label, std::string_view value) {
+    out.append(label).append(value).append("\n");
+}
+
+// Reads the fields of the request into an engine input, or names the first
+// field that cannot be read ("--from: no such day").
+calc::result<calc::late_fee_input, std::string> read_request(const single_options& request) {
+    calc::late_fee_input input;
+    const auto amount = read_amount(request.amount);
+    if (!amount) {
+        return "--amount: " + std::string(amount.error());
+    }
+    input.amount_due = *amount;
+    if (request.by_days) {
+        input.mode = calc::entry_mode::by_days;
+        const auto before = read_day_count(request.days_before);
+        if (!before) {
+            return "--days-before: " + std::string(before.error());
+        }
+        const auto after = read_day_count(request.days_after);
+        if (!after) {
+            return "--days-after: " + std::string(after.error());
+        }
+        input.days_before = *before;
+        input.days_after = *after;
+        return input;
+    }
+    input.mode = calc::entry_mode::by_dates;
+    const auto from = read_date(request.from);
+    if (!from) {
+        return "--from: " + std::string(from.error());
+    }
+    const auto to = read_date(request.to);
+    if (!to) {
+        return "--to: " + std::string(to.error());
+    }
+    input.start_date = *from;
+    input.end_date = *to;
+    return input;
+}
+
+void json_number(std::string& out, std::string_view key, calc::day_count value) {
+    out.append("\"").append(key).append("\":");
+    append_count(out, value);
+}
+
+void json_money(std::string& out, std::string_view key, const calc::money& value) {
+    out.append("\"").append(key).append("\":\"");
+    append_money(out, value);
+    out.append("\"");
+}
+
+} // namespace
+
+std::string readable_block(const single_options& request, const calc::late_fee_input& input,
+                           const calc::late_fee_result& figures) {
+    // The amount field shows the amount in its picture ("12345.67", ".00"),
+    // and the formulas quote the field as it shows it.
+    const std::string amount_text = calc::money_picture_text(input.amount_due);
+    const std::string days_before_text = calc::default_text(figures.days_before);
+    const std::string days_after_text = calc::default_text(figures.days_after);
+
+    std::string out;
+    line(out, text::amount_label, amount_text);
+    if (request.by_days) {
+        line(out, text::days_after_entry_label, calc::default_text(input.days_after));
+        line(out, text::days_before_entry_label, calc::default_text(input.days_before));
+    } else {
+        line(out, text::start_date_label, calc::format_date_text(input.start_date));
+        line(out, text::end_date_label, calc::format_date_text(input.end_date));
+    }
+    line(out, text::total_days_label, calc::count_picture_text(figures.total_days));
+    line(out, text::days_before_label, calc::count_picture_text(figures.days_before));
+    line(out, text::days_after_label, calc::count_picture_text(figures.days_after));
+    line(out, text::total_fee_label, calc::money_picture_text(figures.total_fee));
+    line(out, text::fee_before_label, calc::money_picture_text(figures.fee_before));
+    line(out, "", text::formula_before(amount_text, days_before_text, figures.fee_before));
+    line(out, text::fee_after_label, calc::money_picture_text(figures.fee_after));
+    line(out, "", text::formula_after(amount_text, days_after_text, figures.fee_after));
+    line(out, text::tax_and_fee_label, calc::money_picture_text(figures.tax_and_fee_total));
+    return out;
+}
+
+std::string json_object(const calc::late_fee_result& figures) {
+    std::string out = "{";
+    json_number(out, "days_before", figures.days_before);
+    out += ',';
+    json_number(out, "days_after", figures.days_after);
+    out += ',';
+    json_number(out, "total_days", figures.total_days);
+    out += ',';
+    json_money(out, "fee_before", figures.fee_before);
+    out += ',';
+    json_money(out, "fee_after", figures.fee_after);
+    out += ',';
+    json_money(out, "total_fee", figures.total_fee);
+    out += ',';
+    json_money(out, "tax_and_fee_total", figures.tax_and_fee_total);
+    out += "}\n";
+    return out;
+}
+
+int run_single(const single_options& request, std::ostream& out, std::ostream& err) {
+    const auto input = read_request(request);
+    if (!input) {
+        err << "orvandel-cli: " << input.error() << '\n';
+        return 2;
+    }
+    const auto figures = calc::compute_late_fee(*input);
+    if (!figures) {
+        if (figures.error() == calc::fee_error::start_after_end) {
+            err << text::start_after_end_message << '\n';
+        } else {
+            err << "orvandel-cli: " << describe(figures.error()) << '\n';
+        }
+        return 1;
+    }
+    out << (request.json ? json_object(*figures) : readable_block(request, *input, *figures));
+    return 0;
+}
+
+} // namespace orvandel::cli
