@@ -1,0 +1,19 @@
+// The desktop program: starts Qt, the application object and its main window,
+// and returns the exit code when the last window has closed.
+
+#include "app/orvandel.h"
+#include "runtime/startup.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char* argv[]) {
+    QApplication qt(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/orvandel/icon.png")));
+    orvandel::app::orvandel application;
+    application.open(QCoreApplication::arguments());
+    if (orvandel::runtime::exit_after_first_paint_requested() && application.w_dornik) {
+        orvandel::runtime::quit_after_first_paint(*application.w_dornik);
+    }
+    return QApplication::exec();
+}

@@ -1,0 +1,32 @@
+#include "app/orvandel.h"
+
+#include "runtime/fonts.h"
+#include "runtime/startup.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+namespace orvandel::app {
+
+orvandel::orvandel() : appname(QStringLiteral("orvandel")) {
+    // The name places the settings file in the user's configuration folder.
+    QCoreApplication::setApplicationName(appname);
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Orvandel"));
+    runtime::install_font_substitutes();
+    if (QCoreApplication* qt = QCoreApplication::instance()) {
+        runtime::install_qt_translation(*qt);
+    }
+}
+
+orvandel::~orvandel() {
+    delete w_about;
+    delete w_dornik;
+}
+
+void orvandel::open(const QStringList& /*commandline*/) {
+    w_dornik = new ::orvandel::ui::w_dornik(gs_path);
+    w_dornik->setAttribute(Qt::WA_DeleteOnClose);
+    w_dornik->open();
+}
+
+} // namespace orvandel::app

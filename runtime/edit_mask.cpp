@@ -1,0 +1,211 @@
+#include "runtime/edit_mask.h"
+
+#include "runtime/mask_rules.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPalette>
+
+namespace orvandel::runtime {
+
+namespace {
+
+QValidator::State to_qt(mask::state s) {
+    switch (s) {
+    case mask::state::invalid:
+        return QValidator::Invalid;
+    case mask::state::intermediate:
+        return QValidator::Intermediate;
+    case mask::state::acceptable:
+        return QValidator::Acceptable;
+    }
+    return QValidator::Invalid;
+}
+
+mask::state check(mask_kind kind, QString& text, int& cursor) {
+    switch (kind) {
+    case mask_kind::money:
+        return mask::check_money(text);
+    case mask_kind::count:
+        return mask::check_count(text);
+    case mask_kind::digits:
+        return mask::check_digits(text);
+    case mask_kind::date:
+        return mask::check_date(text, cursor);
+    }
+    return mask::state::invalid;
+}
+
+QString fixed(mask_kind kind, const QString& text) {
+    switch (kind) {
+    case mask_kind::money:
+        return mask::fix_money(text);
+    case mask_kind::count:
+        return mask::fix_count(text);
+    case mask_kind::digits:
+        return mask::fix_digits(text);
+    case mask_kind::date:
+        return mask::fix_date(text);
+    }
+    return text;
+}
+
+bool acceptable(mask_kind kind, const QString& text) {
+    QString probe = text;
+    int cursor = 0;
+    return check(kind, probe, cursor) == mask::state::acceptable && probe == text;
+}
+
+// The characters of the date parts, for selecting the part just stepped.
+struct part_span {
+    int start;
+    int length;
+};
+part_span date_part_at(int cursor) {
+    if (cursor <= 4) {
+        return {0, 4};
+    }
+    if (cursor <= 7) {
+        return {5, 2};
+    }
+    return {8, 2};
+}
+
+} // namespace
+
+edit_mask::edit_mask(mask_kind kind, QWidget* parent) : QAbstractSpinBox(parent), kind_(kind) {
+    setButtonSymbols(QAbstractSpinBox::NoButtons);
+    setKeyboardTracking(false);
+    connect(lineEdit(), &QLineEdit::textEdited, this, &edit_mask::user_edited);
+}
+
+void edit_mask::set_text(const QString& text) {
+    lineEdit()->setText(acceptable(kind_, text) ? text : fixed(kind_, text));
+    pending_change_ = false;
+}
+
+void edit_mask::set_spin_arrows(bool on) {
+    setButtonSymbols(on ? QAbstractSpinBox::UpDownArrows : QAbstractSpinBox::NoButtons);
+}
+
+void edit_mask::set_display_only(bool on) {
+    setReadOnly(on);
+    // Display-only fields sit on the window's own background, like the labels.
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base,
+                     on ? colours.color(QPalette::Window) : QPalette().color(QPalette::Base));
+    setPalette(colours);
+}
+
+void edit_mask::commit() {
+    const QString current = text();
+    if (!acceptable(kind_, current)) {
+        const QString final_form = fixed(kind_, current);
+        if (final_form != current) {
+            lineEdit()->setText(final_form);
+        }
+    }
+    if (pending_change_) {
+        pending_change_ = false;
+        emit modified();
+    }
+}
+
+QValidator::State edit_mask::validate(QString& input, int& pos) const {
+    return to_qt(check(kind_, input, pos));
+}
+
+void edit_mask::fixup(QString& input) const {
+    input = fixed(kind_, input);
+}
+
+void edit_mask::stepBy(int steps) {
+    if (stepEnabled() == StepNone) {
+        return;
+    }
+    const QString before = text();
+    const int cursor = lineEdit()->cursorPosition();
+    const QString after = kind_ == mask_kind::date ? mask::step_date(before, cursor, steps)
+                                                   : mask::step_digits(before, steps);
+    if (after == before) {
+        return;
+    }
+    lineEdit()->setText(after);
+    pending_change_ = true;
+    if (kind_ == mask_kind::date) {
+        const part_span part = date_part_at(cursor);
+        lineEdit()->setSelection(part.start, part.length);
+    } else {
+        selectAll();
+    }
+}
+
+QAbstractSpinBox::StepEnabled edit_mask::stepEnabled() const {
+    if (isReadOnly() || buttonSymbols() == QAbstractSpinBox::NoButtons) {
+        return StepNone;
+    }
+    const QString current = text();
+    if (kind_ == mask_kind::date) {
+        return acceptable(kind_, current) ? (StepUpEnabled | StepDownEnabled) : StepNone;
+    }
+    if (kind_ != mask_kind::digits || mask::check_digits(current) == mask::state::invalid) {
+        return StepNone;
+    }
+    StepEnabled enabled = StepNone;
+    const int value = current.toInt();
+    if (value > 0) {
+        enabled |= StepDownEnabled;
+    }
+    if (value < 999999) {
+        enabled |= StepUpEnabled;
+    }
+    return enabled;
+}
+
+void edit_mask::focusOutEvent(QFocusEvent* event) {
+    // A context menu of the field itself is no leaving of the field.
+    if (event->reason() != Qt::PopupFocusReason) {
+        commit();
+    }
+    QAbstractSpinBox::focusOutEvent(event);
+}
+
+void edit_mask::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        commit();
+    }
+    // Enter is passed on to the window, which runs its default command.
+    QAbstractSpinBox::keyPressEvent(event);
+}
+
+void edit_mask::user_edited() {
+    pending_change_ = true;
+    if (auto_skip_ && picture_complete() && lineEdit()->cursorPosition() == text().size()) {
+        focusNextChild();
+    }
+}
+
+bool edit_mask::picture_complete() const {
+    switch (kind_) {
+    case mask_kind::date:
+        return acceptable(kind_, text());
+    case mask_kind::digits:
+        return text().size() == mask::digit_positions;
+    case mask_kind::money:
+    case mask_kind::count:
+        return false;
+    }
+    return false;
+}
+
+void commit_pending_edit(QWidget* window) {
+    for (QWidget* w = window->focusWidget(); w != nullptr && w != window; w = w->parentWidget()) {
+        if (auto* field = qobject_cast<edit_mask*>(w)) {
+            field->commit();
+            return;
+        }
+    }
+}
+
+} // namespace orvandel::runtime

@@ -1,0 +1,77 @@
+#pragma once
+// The form's entry field: a single line with an input picture (amount, whole
+// number, six digits or date), optional spin arrows, optional auto-skip to the
+// next tab stop, and a display-only state. It raises `modified` when the user
+// has changed it and then leaves it or presses Enter.
+
+#include <QAbstractSpinBox>
+#include <QString>
+
+namespace orvandel::runtime {
+
+enum class mask_kind {
+    money,  // "############.00": amount with two decimals, zero reads ".00"
+    count,  // "0": whole number
+    digits, // "######": up to six digits, kept as typed
+    date,   // "yyyy-mm-dd"
+};
+
+class edit_mask : public QAbstractSpinBox {
+    Q_OBJECT
+
+public:
+    explicit edit_mask(mask_kind kind, QWidget* parent = nullptr);
+
+    [[nodiscard]] mask_kind kind() const { return kind_; }
+
+    // Replaces the content and shows it through the picture ("220" in an amount
+    // field shows "220.00", "0.40" shows ".40"). Not a change by the user: it
+    // raises no `modified` and clears a pending one. text() reads it back.
+    void set_text(const QString& text);
+
+    // Spin arrows (and the Up/Down keys) step the value: digits by one, dates
+    // the part under the cursor.
+    void set_spin_arrows(bool on);
+    // When the user completes the picture (a whole date, the sixth digit) the
+    // focus moves on to the next tab stop.
+    void set_auto_skip(bool on) { auto_skip_ = on; }
+    // Typing is refused, but the field still takes the focus as a tab stop and
+    // its text can be selected and copied.
+    void set_display_only(bool on);
+    [[nodiscard]] bool is_display_only() const { return isReadOnly(); }
+
+    // Whether the user changed the field since its last `modified`.
+    [[nodiscard]] bool has_pending_change() const { return pending_change_; }
+    // Brings a partial entry into its final form and raises `modified` if the
+    // user changed the field. Runs on focus-out and Enter; commands that start
+    // without taking the focus (access keys, Enter) call it through
+    // commit_pending_edit.
+    void commit();
+
+signals:
+    void modified();
+
+protected:
+    QValidator::State validate(QString& input, int& pos) const override;
+    void fixup(QString& input) const override;
+    void stepBy(int steps) override;
+    StepEnabled stepEnabled() const override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void user_edited();
+    [[nodiscard]] bool picture_complete() const;
+
+    mask_kind kind_;
+    bool auto_skip_ = false;
+    bool pending_change_ = false;
+};
+
+// Commits the pending change of the entry field that holds the focus in
+// `window`, if there is one, so that a command started by an access key or by
+// Enter sees the same form as one started by a mouse click (which moves the
+// focus, and so commits, first).
+void commit_pending_edit(QWidget* window);
+
+} // namespace orvandel::runtime

@@ -1,0 +1,62 @@
+#pragma once
+// The input pictures of the form's entry fields, as rules over the field's text.
+// An edit_mask asks these while the user types (to refuse a keystroke, accept a
+// partial entry or accept the finished entry) and when the user leaves the field
+// (to bring a partial entry into its final form). Kept free of widgets so every
+// rule can be checked on its own.
+
+#include <QString>
+
+namespace orvandel::runtime::mask {
+
+enum class state {
+    invalid,      // the keystroke that produced this text is refused
+    intermediate, // may still become a finished entry
+    acceptable,   // a finished entry in the picture's own form
+};
+
+// "############.00": up to twelve integer digits and always two decimals, the
+// integer digits without leading zeros, so zero reads ".00". While typing,
+// leading zeros, a missing point and fewer decimals are allowed ("0.5", "12").
+// An empty field is acceptable: it reads as zero.
+inline constexpr int money_integer_digits = 12;
+inline constexpr int money_decimals = 2;
+[[nodiscard]] state check_money(const QString& text);
+// "12" -> "12.00", "0.5" -> ".50", "007.1" -> "7.10", "." -> ".00". A text that
+// is not a partial amount comes back unchanged.
+[[nodiscard]] QString fix_money(const QString& text);
+
+// "0": a whole number with at least one digit and no leading zeros.
+[[nodiscard]] state check_count(const QString& text);
+// "030" -> "30", "000" -> "0"; anything but digits comes back unchanged.
+[[nodiscard]] QString fix_count(const QString& text);
+
+// "######": one to six digits, kept as typed (leading zeros stay).
+inline constexpr int digit_positions = 6;
+[[nodiscard]] state check_digits(const QString& text);
+// An emptied field becomes "0".
+[[nodiscard]] QString fix_digits(const QString& text);
+// Adds `steps` (may be negative), clamped to 0..999999, keeping the width of
+// the text: "000123" + 1 -> "000124", "0009" + 1 -> "0010", "9" + 1 -> "10".
+[[nodiscard]] QString step_digits(const QString& text, int steps);
+
+// "yyyy-mm-dd", years 0001..9999. While typing, the separators may be typed or
+// left out: a digit that overflows the year or the month starts the next part
+// with its "-" put in ("20010421" becomes "2001-04-21", "2001-042" becomes
+// "2001-04-2"), which may move the cursor. A month or day of one digit
+// ("2001-4-21") is a partial entry. Digits that can no longer make a real day
+// ("2001-13", "2001-02-30") are refused.
+inline constexpr int date_length = 10;
+[[nodiscard]] state check_date(QString& text, int& cursor);
+// Pads a one-digit month or day: "2001-4-1" -> "2001-04-01", if that names a
+// real day; anything else comes back unchanged (a partial date stays visibly
+// partial rather than turning into some other day).
+[[nodiscard]] QString fix_date(const QString& text);
+// Steps the part of a finished date that holds the cursor: positions 0..4 the
+// year, 5..7 the month, 8..10 the day. Days roll over months and years; a month
+// or year step keeps the day where the month has it and otherwise takes the
+// month's last day (2001-01-31 + 1 month -> 2001-02-28). Clamped to
+// 0001-01-01..9999-12-31. A text that is not a finished date comes back unchanged.
+[[nodiscard]] QString step_date(const QString& text, int cursor, int steps);
+
+} // namespace orvandel::runtime::mask

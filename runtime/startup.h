@@ -1,0 +1,21 @@
+#pragma once
+// Start-up services of the desktop program.
+
+class QCoreApplication;
+class QWidget;
+
+namespace orvandel::runtime {
+
+// Loads Qt's own Simplified Chinese texts (standard buttons read 是/否/确定),
+// whatever the user's locale: the whole form is in Chinese. Returns false
+// when the translation is not installed; the buttons then stay in English.
+bool install_qt_translation(QCoreApplication& application);
+
+// Set by ORVANDEL_EXIT_AFTER_FIRST_PAINT=1: the program ends with exit code 0
+// as soon as its main window has been painted once (start-up measurements and
+// packaging checks).
+[[nodiscard]] bool exit_after_first_paint_requested();
+// Ends the application's event loop with 0 right after `window`'s first paint.
+void quit_after_first_paint(QWidget& window);
+
+} // namespace orvandel::runtime

@@ -1,0 +1,58 @@
+#include "runtime/static_text.h"
+
+#include <QFontInfo>
+#include <QPainter>
+#include <QTextLayout>
+
+#include <cmath>
+
+namespace orvandel::runtime {
+
+namespace {
+
+// Where the baseline sits in a line, as a share of the em: Chinese glyphs
+// fill the em box from 0.88 above the baseline to 0.12 below it.
+constexpr qreal baseline_in_em = 0.88;
+
+} // namespace
+
+static_text::static_text(const QString& text, QWidget* parent) : QLabel(text, parent) {
+    setWordWrap(true);
+}
+
+qreal static_text::em() const {
+    return QFontInfo(font()).pixelSize();
+}
+
+int static_text::lay_out(QTextLayout& layout) const {
+    QTextOption options(alignment() & Qt::AlignHorizontal_Mask);
+    options.setWrapMode(wordWrap() ? QTextOption::WrapAtWordBoundaryOrAnywhere
+                                   : QTextOption::NoWrap);
+    layout.setTextOption(options);
+    layout.beginLayout();
+    int lines = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width());
+        line.setPosition(QPointF(0, lines * line_step() + baseline_in_em * em() - line.ascent()));
+        ++lines;
+    }
+    layout.endLayout();
+    return lines;
+}
+
+int static_text::text_height() const {
+    QTextLayout layout(text(), font(), this);
+    const int lines = lay_out(layout);
+    return lines == 0 ? 0 : static_cast<int>(std::ceil((lines - 1) * line_step() + em()));
+}
+
+void static_text::paintEvent(QPaintEvent* /*event*/) {
+    QTextLayout layout(text(), font(), this);
+    lay_out(layout);
+    QPainter painter(this);
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
+    layout.draw(&painter, QPointF(0, 0));
+}
+
+} // namespace orvandel::runtime

@@ -1,0 +1,129 @@
+// Calculate: reads the amount, the dates or the typed day counts and the entry
+// mode from the form, has the engine work out the surcharge and writes the
+// nine results back.
+
+#include "ui/main/w_dornik.h"
+
+#include "calc/fee.h"
+#include "calc/form_text.h"
+#include "calc/text_form.h"
+#include "runtime/message_box.h"
+
+#include <QRadioButton>
+
+#include <string>
+#include <string_view>
+
+namespace orvandel::ui {
+
+namespace {
+
+namespace form_text = calc::form_text;
+
+QString qstring(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::string utf8(const runtime::edit_mask* field) {
+    return field->text().toStdString();
+}
+
+void tell(QWidget* window, const QString& text) {
+    runtime::message_box(window, qstring(form_text::message_title), text,
+                         runtime::msg_icon::exclamation);
+}
+
+} // namespace
+
+void w_dornik::cb_js_clicked() {
+    // Started by its access key or by Enter, the command has not taken the
+    // focus: the field being edited reports its change (and so the entry mode) first.
+    runtime::commit_pending_edit(this);
+
+    calc::late_fee_input input;
+    if (!read_input(input)) {
+        return;
+    }
+    const auto result = calc::compute_late_fee(input);
+    if (!result) {
+        switch (result.error()) {
+        case calc::fee_error::start_after_end:
+            tell(this, qstring(form_text::start_after_end_message));
+            return;
+        case calc::fee_error::invalid_date: // read_input lets no such date through
+        case calc::fee_error::out_of_range:
+            tell(this,
+                 QStringLiteral("计算结果超出了可以显示的范围，请检查应缴税款金额、日期或天数。"));
+            return;
+        }
+        return;
+    }
+    write_results(*result);
+}
+
+bool w_dornik::read_input(calc::late_fee_input& input) {
+    input.mode = rb_2->isChecked() ? calc::entry_mode::by_days : calc::entry_mode::by_dates;
+    if (input.mode == calc::entry_mode::by_dates) {
+        const auto start = calc::parse_date_text(utf8(em_2));
+        if (!start) {
+            tell_unreadable(em_2, QStringLiteral("日期（应为“年-月-日”，如2001-04-21）"));
+            return false;
+        }
+        const auto end = calc::parse_date_text(utf8(em_3));
+        if (!end) {
+            tell_unreadable(em_3, QStringLiteral("日期（应为“年-月-日”，如2001-05-10）"));
+            return false;
+        }
+        input.start_date = *start;
+        input.end_date = *end;
+    }
+    // An amount left empty reads as zero.
+    const auto amount = calc::parse_amount_text(utf8(em_yjsk));
+    if (!amount && amount.error() != calc::number_text_error::empty) {
+        tell_unreadable(em_yjsk, QStringLiteral("金额"));
+        return false;
+    }
+    input.amount_due = amount ? *amount : calc::money{0, calc::amount_decimals};
+    if (input.mode == calc::entry_mode::by_days) {
+        const auto after = calc::parse_day_count_text(utf8(em_znts3));
+        if (!after) {
+            tell_unreadable(em_znts3, QStringLiteral("天数（最多六位数字）"));
+            return false;
+        }
+        const auto before = calc::parse_day_count_text(utf8(em_znts4));
+        if (!before) {
+            tell_unreadable(em_znts4, QStringLiteral("天数（最多六位数字）"));
+            return false;
+        }
+        input.days_after = *after;
+        input.days_before = *before;
+    }
+    return true;
+}
+
+void w_dornik::tell_unreadable(runtime::edit_mask* field, const QString& what) {
+    tell(this,
+         QStringLiteral("“%1”不是有效的%2，请改正后再计算。").arg(field->accessibleName(), what));
+    field->setFocus();
+    field->selectAll();
+}
+
+void w_dornik::write_results(const calc::late_fee_result& result) {
+    em_znts1->set_text(qstring(calc::default_text(result.days_before)));
+    em_znts2->set_text(qstring(calc::default_text(result.days_after)));
+    em_znts->set_text(qstring(calc::default_text(result.total_days)));
+    em_znj->set_text(qstring(calc::default_text(result.total_fee)));
+    em_znj1->set_text(qstring(calc::default_text(result.fee_before)));
+    em_znj2->set_text(qstring(calc::default_text(result.fee_after)));
+    // The formulas quote the fields as they stand; an amount left empty is
+    // quoted as the zero it was read as.
+    const std::string amount_text =
+        em_yjsk->text().isEmpty() ? calc::money_picture_text({0, 2}) : utf8(em_yjsk);
+    st_znj1->setText(
+        qstring(form_text::formula_before(amount_text, utf8(em_znts1), result.fee_before)));
+    st_znj2->setText(
+        qstring(form_text::formula_after(amount_text, utf8(em_znts2), result.fee_after)));
+    em_hj->set_text(qstring(calc::money_picture_text(result.tax_and_fee_total)));
+}
+
+} // namespace orvandel::ui
