@@ -207,7 +207,8 @@ void batch_job::evaluate(const csv_record& record) {
     const bool days_given = !input_text(record, column::days_before).empty() ||
                             !input_text(record, column::days_after).empty();
     if (dates_given && days_given) {
-        add_error("start_date/end_date and days_before/days_after", "give one pair, not both");
+        add_error("start_date/end_date and days_before/days_after",
+                  "give only one of the two pairs");
     } else if (!dates_given && !days_given) {
         add_error("start_date/end_date or days_before/days_after", "missing");
     } else {
