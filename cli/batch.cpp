@@ -97,7 +97,6 @@ bool batch_job::read_header() {
 }
 
 void batch_job::write_header(const csv_record& header) {
-    buffer_.reserve(flush_size + (flush_size >> 2));
     if (bom_) {
         buffer_ += "\xEF\xBB\xBF";
     }
