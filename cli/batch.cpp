@@ -123,10 +123,11 @@ batch_status batch_job::run(std::ostream& out) {
             continue;
         }
         for (; pending_blanks_ > 0; --pending_blanks_) {
-            process(blank_);
+            if (!process(blank_)) {
+                return batch_status::unusable;
+            }
         }
-        process(record_);
-        if (!flush(false)) {
+        if (!process(record_)) {
             return batch_status::unusable;
         }
     }
@@ -157,13 +158,14 @@ bool batch_job::flush(bool force) {
     return true;
 }
 
-void batch_job::process(const csv_record& record) {
+bool batch_job::process(const csv_record& record) {
     ++rows_;
     evaluate(record);
     if (!outcome_.ok) {
         ++failed_rows_;
     }
     write_row(record);
+    return flush(false);
 }
 
 std::string_view batch_job::input_text(const csv_record& record, column role) {
@@ -186,25 +188,29 @@ void batch_job::evaluate(const csv_record& record) {
     outcome_.ok = false;
     outcome_.error.clear();
     if (record.cells.size() != roles_.size()) {
-        add_error("row", std::to_string(record.cells.size()) + " cells but the header has " +
-                             std::to_string(roles_.size()));
+        const std::size_t cells = record.cells.size();
+        add_error("row", std::to_string(cells) + (cells == 1 ? " cell" : " cells") +
+                             " but the header has " + std::to_string(roles_.size()));
         return;
     }
     if (record.open_quote) {
         add_error("row", "the input ends inside a quoted cell");
         return;
     }
+    const row_fields fields{
+        input_text(record, column::amount),     input_text(record, column::start_date),
+        input_text(record, column::end_date),   input_text(record, column::days_before),
+        input_text(record, column::days_after),
+    };
     calc::late_fee_input input;
-    const auto amount = read_amount(input_text(record, column::amount));
+    const auto amount = read_amount(fields.amount);
     if (amount) {
         input.amount_due = *amount;
     } else {
         add_error("amount", amount.error());
     }
-    const bool dates_given = !input_text(record, column::start_date).empty() ||
-                             !input_text(record, column::end_date).empty();
-    const bool days_given = !input_text(record, column::days_before).empty() ||
-                            !input_text(record, column::days_after).empty();
+    const bool dates_given = !fields.start_date.empty() || !fields.end_date.empty();
+    const bool days_given = !fields.days_before.empty() || !fields.days_after.empty();
     if (dates_given && days_given) {
         add_error("start_date/end_date and days_before/days_after",
                   "give only one of the two pairs");
@@ -212,7 +218,7 @@ void batch_job::evaluate(const csv_record& record) {
         add_error("start_date/end_date or days_before/days_after", "missing");
     } else {
         input.mode = dates_given ? calc::entry_mode::by_dates : calc::entry_mode::by_days;
-        evaluate_period(record, input);
+        evaluate_period(fields, input);
     }
     if (!outcome_.error.empty()) {
         return;
@@ -227,10 +233,10 @@ void batch_job::evaluate(const csv_record& record) {
     outcome_.ok = true;
 }
 
-void batch_job::evaluate_period(const csv_record& record, calc::late_fee_input& input) {
+void batch_job::evaluate_period(const row_fields& fields, calc::late_fee_input& input) {
     if (input.mode == calc::entry_mode::by_dates) {
-        const auto start = read_date(input_text(record, column::start_date));
-        const auto end = read_date(input_text(record, column::end_date));
+        const auto start = read_date(fields.start_date);
+        const auto end = read_date(fields.end_date);
         if (start) {
             input.start_date = *start;
         } else {
@@ -246,8 +252,8 @@ void batch_job::evaluate_period(const csv_record& record, calc::late_fee_input& 
         }
         return;
     }
-    const auto before = read_day_count(input_text(record, column::days_before));
-    const auto after = read_day_count(input_text(record, column::days_after));
+    const auto before = read_day_count(fields.days_before);
+    const auto after = read_day_count(fields.days_after);
     if (before) {
         input.days_before = *before;
     } else {

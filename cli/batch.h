@@ -84,9 +84,15 @@ private:
     };
 
     void write_header(const csv_record& header);
-    void process(const csv_record& record);
+    // The texts of a row's recognised input cells; empty where the header lacks the column.
+    struct row_fields {
+        std::string_view amount, start_date, end_date, days_before, days_after;
+    };
+
+    // Computes and writes one row; false when the output failed.
+    bool process(const csv_record& record);
     void evaluate(const csv_record& record);
-    void evaluate_period(const csv_record& record, calc::late_fee_input& input);
+    void evaluate_period(const row_fields& fields, calc::late_fee_input& input);
     std::string_view input_text(const csv_record& record, column role);
     void add_error(std::string_view field, std::string_view problem);
     void append_output(column role);

@@ -143,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
         batch_case{"blank_lines", "amount,days_before,days_after\n1,0,0\n\n1,0,0\n\n\n",
                    "amount,days_before,days_after,total_days,fee_before,fee_after,total_fee,"
                    "tax_and_fee_total,error\n1,0,0,0,0.00,0.00,0.00,1.00,\n"
-                   ",,,,,,,,row: 1 cells but the header has 3\n1,0,0,0,0.00,0.00,0.00,1.00,\n",
+                   ",,,,,,,,row: 1 cell but the header has 3\n1,0,0,0,0.00,0.00,0.00,1.00,\n",
                    1}),
     [](const testing::TestParamInfo<batch_case>& p) { return std::string(p.param.name); });
 
