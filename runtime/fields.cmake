@@ -6,6 +6,7 @@ target_sources(orvandel_runtime PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/mask_rules.cpp
     ${CMAKE_CURRENT_LIST_DIR}/edit_mask.cpp
     ${CMAKE_CURRENT_LIST_DIR}/static_text.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/command_button.cpp
     ${CMAKE_CURRENT_LIST_DIR}/settings_file.cpp
     ${CMAKE_CURRENT_LIST_DIR}/working_directory.cpp
     ${CMAKE_CURRENT_LIST_DIR}/layout_units.cpp

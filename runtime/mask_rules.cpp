@@ -160,27 +160,6 @@ state check_date(QString& text, int& cursor) {
             return state::invalid;
         }
     }
-    const QString& year = parts[0];
-    if (year == QLatin1String("0000")) {
-        return state::invalid;
-    }
-    int month = 0;
-    if (parts.size() >= 2 && !parts[1].isEmpty()) {
-        month = parts[1].toInt();
-        if (parts[1].size() == 2 && (month < 1 || month > 12)) {
-            return state::invalid;
-        }
-    }
-    if (parts.size() == 3 && parts[2].size() == 2) {
-        const int day = parts[2].toInt();
-        if (day < 1 || day > 31) {
-            return state::invalid;
-        }
-        if (year.size() == 4 && month >= 1 && month <= 12 &&
-            !QDate::isValid(year.toInt(), month, day)) {
-            return state::invalid;
-        }
-    }
     text = parts.join(u'-');
     cursor = std::clamp(cursor, 0, static_cast<int>(text.size()));
     return finished_date(text).isValid() ? state::acceptable : state::intermediate;

@@ -43,9 +43,12 @@ inline constexpr int digit_positions = 6;
 // "yyyy-mm-dd", years 0001..9999. While typing, the separators may be typed or
 // left out: a digit that overflows the year or the month starts the next part
 // with its "-" put in ("20010421" becomes "2001-04-21", "2001-042" becomes
-// "2001-04-2"), which may move the cursor. A month or day of one digit
-// ("2001-4-21") is a partial entry. Digits that can no longer make a real day
-// ("2001-13", "2001-02-30") are refused.
+// "2001-04-2"), which may move the cursor. Only characters other than digits
+// and "-", and digits beyond the picture, are refused: a digit is never
+// dropped for its value, because the digits typed after it would then make up
+// another date than the one meant ("2001-1" then "3" refused, then "-21",
+// would read 2001-01-21). An impossible date ("2001-13-01", "2001-02-30")
+// therefore stays visibly unfinished instead.
 inline constexpr int date_length = 10;
 [[nodiscard]] state check_date(QString& text, int& cursor);
 // Pads a one-digit month or day: "2001-4-1" -> "2001-04-01", if that names a

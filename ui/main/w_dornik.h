@@ -3,6 +3,7 @@
 // it opens, the Calculate and Reset commands, Exit, and the field handlers that
 // keep the entry mode in step with what the user edits.
 
+#include "runtime/command_button.h"
 #include "runtime/edit_mask.h"
 #include "runtime/static_text.h"
 
@@ -11,7 +12,6 @@
 
 #include <functional>
 
-class QPushButton;
 class QRadioButton;
 
 namespace orvandel::calc {
@@ -38,15 +38,15 @@ public:
 
     // The controls, in creation order. They exist from construction on and
     // belong to the window.
-    QPushButton* cb_4 = nullptr;
+    runtime::command_button* cb_4 = nullptr;
     QRadioButton* rb_2 = nullptr;
     QRadioButton* rb_1 = nullptr;
     runtime::edit_mask* em_znts4 = nullptr;
     runtime::edit_mask* em_znts3 = nullptr;
     runtime::static_text* st_12 = nullptr;
     runtime::static_text* st_11 = nullptr;
-    QPushButton* cb_3 = nullptr;
-    QPushButton* cb_2 = nullptr;
+    runtime::command_button* cb_3 = nullptr;
+    runtime::command_button* cb_2 = nullptr;
     runtime::edit_mask* em_hj = nullptr;
     runtime::static_text* st_10 = nullptr;
     runtime::static_text* st_znj2 = nullptr;
@@ -69,9 +69,9 @@ public:
     runtime::edit_mask* em_2 = nullptr;
     runtime::static_text* st_2 = nullptr;
     runtime::static_text* st_0 = nullptr;
-    QPushButton* cb_1 = nullptr;
-    QPushButton* cb_fxjs = nullptr;
-    QPushButton* cb_js = nullptr;
+    runtime::command_button* cb_1 = nullptr;
+    runtime::command_button* cb_fxjs = nullptr;
+    runtime::command_button* cb_js = nullptr;
     runtime::edit_mask* em_yjsk = nullptr;
     runtime::static_text* st_1 = nullptr;
 

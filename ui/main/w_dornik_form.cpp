@@ -8,7 +8,6 @@
 #include "runtime/fonts.h"
 #include "runtime/layout_units.h"
 
-#include <QPushButton>
 #include <QRadioButton>
 
 #include <algorithm>
@@ -25,7 +24,7 @@ namespace form_text = calc::form_text;
 using runtime::mask_kind;
 
 using control_member =
-    std::variant<QPushButton * w_dornik::*, QRadioButton * w_dornik::*,
+    std::variant<runtime::command_button * w_dornik::*, QRadioButton * w_dornik::*,
                  runtime::edit_mask * w_dornik::*, runtime::static_text * w_dornik::*>;
 
 struct field_picture {
@@ -36,6 +35,7 @@ struct field_picture {
 };
 
 struct control_spec {
+    const char* name;
     control_member member;
     std::string_view text;    // caption, label or initial field text
     runtime::unit_rect units; // x, y, width, height
@@ -58,171 +58,72 @@ const std::array<control_spec, 36>& form() {
     constexpr field_picture amount_entry{mask_kind::money, false, false, false};
     constexpr field_picture money_shown{mask_kind::money, false, false, true};
     constexpr field_picture count_shown{mask_kind::count, false, false, true};
+    // The note's design-time text; the open handler replaces it with the full legal text.
+    constexpr std::string_view short_note =
+        "说明：按照中华人民共和国税收征收管理法第三十二条规定，纳税人";
+    // The date fields (em_2, em_3) hold no date until the window opens.
+    // clang-format off
     static const std::array<control_spec, 36> rows{{
-        {.member = &w_dornik::cb_4,
-         .text = "调用系统计算器(&J)",
-         .units = {1047, 24, 731, 88},
-         .tab = 10},
-        {.member = &w_dornik::rb_2, .text = "", .units = {110, 816, 128, 84}},
-        {.member = &w_dornik::rb_1, .text = "", .units = {110, 568, 128, 84}},
-        {.member = &w_dornik::em_znts4,
-         .text = "0",
-         .units = {1289, 928, 421, 88},
-         .tab = 70,
-         .blue = true,
-         .alignment = right,
-         .picture = day_entry},
-        {.member = &w_dornik::em_znts3,
-         .text = "0",
-         .units = {1289, 816, 421, 88},
-         .tab = 60,
-         .blue = true,
-         .alignment = right,
-         .picture = day_entry},
-        {.member = &w_dornik::st_12,
-         .text = form_text::days_before_entry_label,
-         .units = {329, 936, 969, 72}},
-        {.member = &w_dornik::st_11,
-         .text = form_text::days_after_entry_label,
-         .units = {261, 816, 1042, 64}},
-        {.member = &w_dornik::cb_3, .text = "退出(&X)", .units = {1394, 1048, 366, 88}, .tab = 150},
-        {.member = &w_dornik::cb_2, .text = "关于(&A)", .units = {1006, 1048, 366, 88}, .tab = 140},
-        {.member = &w_dornik::em_hj,
-         .text = "",
-         .units = {878, 2200, 841, 88},
-         .tab = 220,
-         .bold = true,
-         .alignment = right,
-         .picture = money_shown},
-        {.member = &w_dornik::st_10,
-         .text = form_text::tax_and_fee_label,
-         .units = {23, 2212, 800, 88},
-         .bold = true},
-        {.member = &w_dornik::st_znj2,
-         .text = form_text::formula_after_plain,
-         .units = {69, 2004, 1691, 168},
-         .points = 10,
-         .blue = true},
-        {.member = &w_dornik::st_znj1,
-         .text = form_text::formula_before_plain,
-         .units = {59, 1740, 1691, 144},
-         .points = 10,
-         .blue = true},
-        {.member = &w_dornik::em_znj2,
-         .text = "",
-         .units = {1065, 1888, 654, 88},
-         .tab = 210,
-         .blue = true,
-         .alignment = right,
-         .picture = money_shown},
-        {.member = &w_dornik::em_znj1,
-         .text = "",
-         .units = {1065, 1644, 654, 88},
-         .tab = 200,
-         .blue = true,
-         .alignment = right,
-         .picture = money_shown},
-        {.member = &w_dornik::em_znj,
-         .text = "",
-         .units = {878, 1516, 841, 88},
-         .tab = 190,
-         .bold = true,
-         .alignment = right,
-         .picture = money_shown},
-        {.member = &w_dornik::em_znts2,
-         .text = "0",
-         .units = {1307, 1396, 411, 88},
-         .tab = 180,
-         .blue = true,
-         .alignment = right,
-         .picture = count_shown},
-        {.member = &w_dornik::em_znts1,
-         .text = "0",
-         .units = {1307, 1300, 411, 88},
-         .tab = 170,
-         .blue = true,
-         .alignment = right,
-         .picture = count_shown},
-        {.member = &w_dornik::em_znts,
-         .text = "0",
-         .units = {1248, 1180, 471, 88},
-         .tab = 160,
-         .alignment = right,
-         .picture = count_shown},
-        {.member = &w_dornik::st_16,
-         .text = "说明：按照中华人民共和国税收征收管理法第三十二条规定，纳税人",
-         .units = {55, 132, 1673, 272},
-         .points = 10,
-         .blue = true},
-        {.member = &w_dornik::st_9,
-         .text = form_text::fee_after_label,
-         .units = {165, 1912, 896, 52},
-         .points = 10,
-         .blue = true,
-         .alignment = right},
-        {.member = &w_dornik::st_8,
-         .text = form_text::fee_before_label,
-         .units = {14, 1652, 1047, 64},
-         .points = 10,
-         .blue = true,
-         .alignment = right},
-        {.member = &w_dornik::st_7,
-         .text = form_text::total_fee_label,
-         .units = {23, 1520, 699, 64},
-         .bold = true},
-        {.member = &w_dornik::st_6,
-         .text = form_text::days_after_label,
-         .units = {261, 1400, 823, 64},
-         .points = 10,
-         .blue = true,
-         .alignment = right},
-        {.member = &w_dornik::st_5,
-         .text = form_text::days_before_label,
-         .units = {128, 1304, 955, 60},
-         .points = 10,
-         .blue = true,
-         .alignment = right},
-        {.member = &w_dornik::st_4,
-         .text = form_text::total_days_label,
-         .units = {23, 1188, 1061, 64}},
-        // The date fields hold no date until the window opens.
-        {.member = &w_dornik::em_3,
-         .text = "",
-         .units = {1070, 672, 645, 112},
-         .tab = 50,
-         .alignment = centre,
-         .picture = date_entry},
-        {.member = &w_dornik::st_3,
-         .text = form_text::end_date_label,
-         .units = {631, 692, 425, 64}},
-        {.member = &w_dornik::em_2,
-         .text = "",
-         .units = {1070, 548, 645, 112},
-         .tab = 30,
-         .alignment = centre,
-         .picture = date_entry},
-        {.member = &w_dornik::st_2,
-         .text = form_text::start_date_label,
-         .units = {261, 576, 731, 64}},
-        {.member = &w_dornik::st_0,
-         .text = "Orvandel",
-         .units = {69, 44, 887, 80},
-         .bold = true,
-         .underline = true},
-        {.member = &w_dornik::cb_1, .text = "打印(&D)", .units = {677, 1048, 306, 88}, .tab = 150},
-        {.member = &w_dornik::cb_fxjs,
-         .text = "重置(&C)",
-         .units = {347, 1048, 306, 88},
-         .tab = 140},
-        {.member = &w_dornik::cb_js, .text = "计算(&S)", .units = {18, 1048, 306, 88}, .tab = 130},
-        {.member = &w_dornik::em_yjsk,
-         .text = "",
-         .units = {878, 440, 841, 88},
-         .tab = 20,
-         .alignment = right,
-         .picture = amount_entry},
-        {.member = &w_dornik::st_1, .text = form_text::amount_label, .units = {119, 456, 649, 76}},
+        {.name = "cb_4", .member = &w_dornik::cb_4, .text = "调用系统计算器(&J)", .units = {1047, 24, 731, 88}, .tab = 10},
+        {.name = "rb_2", .member = &w_dornik::rb_2, .text = "", .units = {110, 816, 128, 84}},
+        {.name = "rb_1", .member = &w_dornik::rb_1, .text = "", .units = {110, 568, 128, 84}},
+        {.name = "em_znts4", .member = &w_dornik::em_znts4, .text = "0", .units = {1289, 928, 421, 88}, .tab = 70,
+            .blue = true, .alignment = right, .picture = day_entry},
+        {.name = "em_znts3", .member = &w_dornik::em_znts3, .text = "0", .units = {1289, 816, 421, 88}, .tab = 60,
+            .blue = true, .alignment = right, .picture = day_entry},
+        {.name = "st_12", .member = &w_dornik::st_12, .text = form_text::days_before_entry_label, .units = {329, 936, 969, 72}},
+        {.name = "st_11", .member = &w_dornik::st_11, .text = form_text::days_after_entry_label, .units = {261, 816, 1042, 64}},
+        {.name = "cb_3", .member = &w_dornik::cb_3, .text = "退出(&X)", .units = {1394, 1048, 366, 88}, .tab = 150},
+        {.name = "cb_2", .member = &w_dornik::cb_2, .text = "关于(&A)", .units = {1006, 1048, 366, 88}, .tab = 140},
+        {.name = "em_hj", .member = &w_dornik::em_hj, .text = "", .units = {878, 2200, 841, 88}, .tab = 220,
+            .bold = true, .alignment = right, .picture = money_shown},
+        {.name = "st_10", .member = &w_dornik::st_10, .text = form_text::tax_and_fee_label, .units = {23, 2212, 800, 88},
+            .bold = true},
+        {.name = "st_znj2", .member = &w_dornik::st_znj2, .text = form_text::formula_after_plain, .units = {69, 2004, 1691, 168},
+            .points = 10, .blue = true},
+        {.name = "st_znj1", .member = &w_dornik::st_znj1, .text = form_text::formula_before_plain, .units = {59, 1740, 1691, 144},
+            .points = 10, .blue = true},
+        {.name = "em_znj2", .member = &w_dornik::em_znj2, .text = "", .units = {1065, 1888, 654, 88}, .tab = 210,
+            .blue = true, .alignment = right, .picture = money_shown},
+        {.name = "em_znj1", .member = &w_dornik::em_znj1, .text = "", .units = {1065, 1644, 654, 88}, .tab = 200,
+            .blue = true, .alignment = right, .picture = money_shown},
+        {.name = "em_znj", .member = &w_dornik::em_znj, .text = "", .units = {878, 1516, 841, 88}, .tab = 190,
+            .bold = true, .alignment = right, .picture = money_shown},
+        {.name = "em_znts2", .member = &w_dornik::em_znts2, .text = "0", .units = {1307, 1396, 411, 88}, .tab = 180,
+            .blue = true, .alignment = right, .picture = count_shown},
+        {.name = "em_znts1", .member = &w_dornik::em_znts1, .text = "0", .units = {1307, 1300, 411, 88}, .tab = 170,
+            .blue = true, .alignment = right, .picture = count_shown},
+        {.name = "em_znts", .member = &w_dornik::em_znts, .text = "0", .units = {1248, 1180, 471, 88}, .tab = 160,
+            .alignment = right, .picture = count_shown},
+        {.name = "st_16", .member = &w_dornik::st_16, .text = short_note, .units = {55, 132, 1673, 272},
+            .points = 10, .blue = true},
+        {.name = "st_9", .member = &w_dornik::st_9, .text = form_text::fee_after_label, .units = {165, 1912, 896, 52},
+            .points = 10, .blue = true, .alignment = right},
+        {.name = "st_8", .member = &w_dornik::st_8, .text = form_text::fee_before_label, .units = {14, 1652, 1047, 64},
+            .points = 10, .blue = true, .alignment = right},
+        {.name = "st_7", .member = &w_dornik::st_7, .text = form_text::total_fee_label, .units = {23, 1520, 699, 64},
+            .bold = true},
+        {.name = "st_6", .member = &w_dornik::st_6, .text = form_text::days_after_label, .units = {261, 1400, 823, 64},
+            .points = 10, .blue = true, .alignment = right},
+        {.name = "st_5", .member = &w_dornik::st_5, .text = form_text::days_before_label, .units = {128, 1304, 955, 60},
+            .points = 10, .blue = true, .alignment = right},
+        {.name = "st_4", .member = &w_dornik::st_4, .text = form_text::total_days_label, .units = {23, 1188, 1061, 64}},
+        {.name = "em_3", .member = &w_dornik::em_3, .text = "", .units = {1070, 672, 645, 112}, .tab = 50,
+            .alignment = centre, .picture = date_entry},
+        {.name = "st_3", .member = &w_dornik::st_3, .text = form_text::end_date_label, .units = {631, 692, 425, 64}},
+        {.name = "em_2", .member = &w_dornik::em_2, .text = "", .units = {1070, 548, 645, 112}, .tab = 30,
+            .alignment = centre, .picture = date_entry},
+        {.name = "st_2", .member = &w_dornik::st_2, .text = form_text::start_date_label, .units = {261, 576, 731, 64}},
+        {.name = "st_0", .member = &w_dornik::st_0, .text = "Orvandel", .units = {69, 44, 887, 80},
+            .bold = true, .underline = true},
+        {.name = "cb_1", .member = &w_dornik::cb_1, .text = "打印(&D)", .units = {677, 1048, 306, 88}, .tab = 150},
+        {.name = "cb_fxjs", .member = &w_dornik::cb_fxjs, .text = "重置(&C)", .units = {347, 1048, 306, 88}, .tab = 140},
+        {.name = "cb_js", .member = &w_dornik::cb_js, .text = "计算(&S)", .units = {18, 1048, 306, 88}, .tab = 130},
+        {.name = "em_yjsk", .member = &w_dornik::em_yjsk, .text = "", .units = {878, 440, 841, 88}, .tab = 20,
+            .alignment = right, .picture = amount_entry},
+        {.name = "st_1", .member = &w_dornik::st_1, .text = form_text::amount_label, .units = {119, 456, 649, 76}},
     }};
+    // clang-format on
     return rows;
 }
 
@@ -245,9 +146,8 @@ QWidget* build(w_dornik& window, const control_spec& row) {
             using control = std::remove_pointer_t<
                 std::remove_reference_t<decltype(std::declval<w_dornik&>().*member)>>;
             control* made = nullptr;
-            if constexpr (std::is_same_v<control, QPushButton>) {
-                made = new QPushButton(text, &window);
-                made->setAutoDefault(false);
+            if constexpr (std::is_same_v<control, runtime::command_button>) {
+                made = new runtime::command_button(text, &window);
             } else if constexpr (std::is_same_v<control, QRadioButton>) {
                 made = new QRadioButton(&window);
                 made->setFocusPolicy(Qt::ClickFocus); // not a tab stop
@@ -280,15 +180,22 @@ void w_dornik::create_controls() {
     const runtime::layout_scale scale = runtime::layout_scale::for_widget(*this);
     for (const control_spec& row : form()) {
         QWidget* control = build(*this, row);
+        control->setObjectName(QLatin1String(row.name));
         control->setFont(runtime::form_font(row.points, row.bold, row.underline));
         control->setGeometry(scale.to_pixels(row.units));
     }
     rb_1->setChecked(true);
     cb_js->setDefault(true);
-    // Where a label reaches into its field (st_11, st_12), the field stays on
-    // top, whole and clickable.
-    for (runtime::edit_mask* field : findChildren<runtime::edit_mask*>()) {
-        field->raise();
+    // Where a label reaches into a field (st_11, st_12 do by a few units), the
+    // field stays whole and clickable: the label leaves that part out.
+    for (runtime::static_text* label : findChildren<runtime::static_text*>()) {
+        QRegion shown(label->rect());
+        for (const runtime::edit_mask* field : findChildren<runtime::edit_mask*>()) {
+            shown -= QRegion(field->geometry().translated(-label->pos()));
+        }
+        if (shown != QRegion(label->rect())) {
+            label->setMask(shown);
+        }
     }
     name_fields_for_screen_readers();
     set_tab_order();
