@@ -28,15 +28,21 @@ for target in "${targets[@]}"; do
     work="$build/fuzz-work/$target"
     mkdir -p "$work"
     echo "== $target: replaying $(find "$corpus" -type f | wc -l) seeds"
-    "$program" -runs=0 "$corpus"
+    if ! "$program" -runs=0 "$corpus" > "$build/fuzz-artifacts/$target-replay.log" 2>&1; then
+        tail -n 40 "$build/fuzz-artifacts/$target-replay.log" >&2
+        echo "fuzz/run.sh: $target failed on its seed corpus" >&2
+        exit 1
+    fi
     echo "== $target: fuzzing for $seconds s"
+    log="$build/fuzz-artifacts/$target.log"
+    status=0
     "$program" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
         -print_final_stats=1 -artifact_prefix="$build/fuzz-artifacts/$target-" \
-        "$work" "$corpus" 2>&1 | grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::new_units_added|==[0-9]+==|SUMMARY|.*check failed|INFO: Seed)' || true
-    # grep hides the progress lines only; the fuzzer's own status decides.
-    status=${PIPESTATUS[0]}
+        "$work" "$corpus" > "$log" 2>&1 || status=$?
+    grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::new_units_added)' "$log" || true
     if [[ $status -ne 0 ]]; then
-        echo "fuzz/run.sh: $target failed (status $status); see $build/fuzz-artifacts" >&2
+        tail -n 40 "$log" >&2
+        echo "fuzz/run.sh: $target failed (status $status); log and input in $build/fuzz-artifacts" >&2
         exit 1
     fi
 done
