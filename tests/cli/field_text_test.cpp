@@ -98,25 +98,5 @@ TEST(ReadFields, DayCountTakesOneToSixDigits) {
     expect_problems(read_day_count, cases);
 }
 
-TEST(ReadFields, DateTakesARealDayWrittenYyyyMmDd) {
-    const problem_case cases[] = {
-        {"2001-04-21", nullptr},
-        {"2000-02-29", nullptr},
-        {"", "missing"},
-        {"2001-02-29", "no such day"},
-        {"2001-13-01", "no such day"},
-        {"0000-01-01", "no such day"},
-        {"2001/05/01", "not a yyyy-mm-dd date"},
-        {"2001-5-1", "not a yyyy-mm-dd date"},
-        {"2001-05-01 ", "not a yyyy-mm-dd date"},
-    };
-    expect_problems(read_date, cases);
-}
-
-TEST(ReadFields, DayCountKeepsItsValue) {
-    EXPECT_EQ(*read_day_count("030"), 30);
-    EXPECT_EQ(*read_day_count("999999"), 999999);
-}
-
 } // namespace
 } // namespace orvandel::cli
