@@ -47,6 +47,15 @@ result<money, money_error> rescale_rounded(bool negative, detail::u128 m, int sc
         return to_money(negative, *up, money_places);
     }
     int drop = scale - money_places;
+    // Every fee of an amount at two places times a rate at three or four
+    // fits 64 bits unless amount and days are both near their widest; the
+    // constant divisors let the compiler divide by multiplication.
+    if (m.hi == 0 && (drop == 3 || drop == 4)) {
+        const std::uint64_t divisor = drop == 3 ? 1000U : 10000U;
+        const std::uint64_t q = drop == 3 ? m.lo / 1000U : m.lo / 10000U;
+        const std::uint64_t r = m.lo - q * divisor;
+        return to_money(negative, {0, q + (r * 2U >= divisor ? 1U : 0U)}, money_places);
+    }
     while (drop > 1) {
         const int step = drop - 1 < 9 ? drop - 1 : 9;
         m = detail::divide(
@@ -73,12 +82,22 @@ result<money, money_error> round_money(const money& value) {
     if (!valid_scale(value.scale)) {
         return money_error::bad_scale;
     }
+    if (value.scale == money_places) {
+        return value;
+    }
     return rescale_rounded(value.coefficient < 0, {0, magnitude(value.coefficient)}, value.scale);
 }
 
 result<money, money_error> add_money(const money& a, const money& b) {
     if (!valid_scale(a.scale) || !valid_scale(b.scale)) {
         return money_error::bad_scale;
+    }
+    if (a.scale == b.scale) {
+        const auto sum = detail::checked_add(a.coefficient, b.coefficient);
+        if (!sum) {
+            return money_error::out_of_range;
+        }
+        return money{*sum, a.scale};
     }
     const int scale = a.scale > b.scale ? a.scale : b.scale;
     const auto factor = [scale](const money& m) {

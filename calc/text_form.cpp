@@ -33,11 +33,16 @@ result<money, number_text_error> parse_decimal_text(std::string_view text, int m
     if (fraction_part.size() > static_cast<std::size_t>(max_decimals)) {
         return number_text_error::too_many_decimals;
     }
-    // The limits above keep the coefficient far inside 64 bits for every
-    // caller of the form; the check guards wider limits a caller may pass.
+    // Eighteen digits always fit 64 bits; only wider limits a caller may pass
+    // need the checked path.
     std::int64_t coefficient = 0;
+    const bool fits = integer_part.size() + fraction_part.size() <= 18;
     for (const std::string_view part : {integer_part, fraction_part}) {
         for (const char c : part) {
+            if (fits) {
+                coefficient = coefficient * 10 + (c - '0');
+                continue;
+            }
             const auto shifted = detail::checked_multiply(coefficient, 10);
             const auto next = shifted ? detail::checked_add(*shifted, c - '0') : std::nullopt;
             if (!next) {
@@ -54,6 +59,9 @@ result<money, number_text_error> parse_amount_text(std::string_view text) {
 }
 
 result<day_count, number_text_error> parse_day_count_text(std::string_view text) {
+    if (text.find('.') != std::string_view::npos) {
+        return number_text_error::not_a_number; // a count of days has no point, not even "5."
+    }
     const auto value = parse_decimal_text(text, day_count_digits, 0);
     if (!value) {
         return value.error();

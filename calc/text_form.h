@@ -30,7 +30,8 @@ inline constexpr int amount_integer_digits = 12;
 inline constexpr int amount_decimals = 2;
 [[nodiscard]] result<money, number_text_error> parse_amount_text(std::string_view text);
 
-// A typed day count: one to six digits, leading zeros allowed ("030" is 30).
+// A typed day count: one to six digits and nothing else, leading zeros
+// allowed ("030" is 30; "5." is not a day count).
 inline constexpr int day_count_digits = 6;
 [[nodiscard]] result<day_count, number_text_error> parse_day_count_text(std::string_view text);
 

@@ -58,7 +58,8 @@ TEST(ParseDayCountText, TakesOneToSixDigits) {
     EXPECT_EQ(*parse_day_count_text("999999"), 999999);
     EXPECT_EQ(parse_day_count_text("").error(), number_text_error::empty);
     EXPECT_EQ(parse_day_count_text("1000000").error(), number_text_error::too_many_integer_digits);
-    EXPECT_EQ(parse_day_count_text("1.0").error(), number_text_error::too_many_decimals);
+    EXPECT_EQ(parse_day_count_text("1.0").error(), number_text_error::not_a_number);
+    EXPECT_EQ(parse_day_count_text("5.").error(), number_text_error::not_a_number);
     EXPECT_EQ(parse_day_count_text("-1").error(), number_text_error::not_a_number);
 }
 
