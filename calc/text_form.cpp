@@ -1,8 +1,7 @@
 #include "text_form.h"
 
-#include "wide.h"
-
-#include <algorithm>
+#include <cstdint>
+#include <limits>
 
 namespace orvandel::calc {
 namespace {
@@ -11,6 +10,9 @@ bool is_digit(char c) {
     return c >= '0' && c <= '9';
 }
 
+constexpr auto max_coefficient =
+    static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+
 } // namespace
 
 result<money, number_text_error> parse_decimal_text(std::string_view text, int max_integer_digits,
@@ -18,40 +20,39 @@ result<money, number_text_error> parse_decimal_text(std::string_view text, int m
     if (text.empty()) {
         return number_text_error::empty;
     }
-    const std::size_t point = text.find('.');
-    const std::string_view integer_part = text.substr(0, point);
-    const std::string_view fraction_part =
-        point == std::string_view::npos ? std::string_view{} : text.substr(point + 1);
-    const bool all_digits = std::all_of(integer_part.begin(), integer_part.end(), is_digit) &&
-                            std::all_of(fraction_part.begin(), fraction_part.end(), is_digit);
-    if (!all_digits || integer_part.size() + fraction_part.size() == 0) {
+    // One pass: digits before the point, then digits after it.
+    std::size_t integer_digits = 0;
+    std::size_t decimals = 0;
+    bool seen_point = false;
+    std::uint64_t coefficient = 0;
+    bool overflow = false;
+    for (const char c : text) {
+        if (c == '.' && !seen_point) {
+            seen_point = true;
+            continue;
+        }
+        if (!is_digit(c)) {
+            return number_text_error::not_a_number;
+        }
+        ++(seen_point ? decimals : integer_digits);
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        // Eighteen digits always fit; only wider limits a caller may pass
+        // need the check.
+        if (integer_digits + decimals > 18) {
+            overflow = overflow || coefficient > (max_coefficient - digit) / 10U;
+        }
+        coefficient = coefficient * 10U + digit;
+    }
+    if (integer_digits + decimals == 0) {
         return number_text_error::not_a_number;
     }
-    if (integer_part.size() > static_cast<std::size_t>(max_integer_digits)) {
+    if (integer_digits > static_cast<std::size_t>(max_integer_digits) || overflow) {
         return number_text_error::too_many_integer_digits;
     }
-    if (fraction_part.size() > static_cast<std::size_t>(max_decimals)) {
+    if (decimals > static_cast<std::size_t>(max_decimals)) {
         return number_text_error::too_many_decimals;
     }
-    // Eighteen digits always fit 64 bits; only wider limits a caller may pass
-    // need the checked path.
-    std::int64_t coefficient = 0;
-    const bool fits = integer_part.size() + fraction_part.size() <= 18;
-    for (const std::string_view part : {integer_part, fraction_part}) {
-        for (const char c : part) {
-            if (fits) {
-                coefficient = coefficient * 10 + (c - '0');
-                continue;
-            }
-            const auto shifted = detail::checked_multiply(coefficient, 10);
-            const auto next = shifted ? detail::checked_add(*shifted, c - '0') : std::nullopt;
-            if (!next) {
-                return number_text_error::too_many_integer_digits;
-            }
-            coefficient = *next;
-        }
-    }
-    return money{coefficient, static_cast<int>(fraction_part.size())};
+    return money{static_cast<std::int64_t>(coefficient), static_cast<int>(decimals)};
 }
 
 result<money, number_text_error> parse_amount_text(std::string_view text) {

@@ -14,8 +14,8 @@ struct u128 {
     std::uint64_t lo = 0;
 };
 
-// Full product of two 64-bit numbers; never overflows.
-constexpr u128 multiply(std::uint64_t a, std::uint64_t b) {
+// Full product of two 64-bit numbers from 32-bit halves; never overflows.
+constexpr u128 multiply_by_halves(std::uint64_t a, std::uint64_t b) {
     const std::uint64_t a_lo = a & 0xffff'ffffU;
     const std::uint64_t a_hi = a >> 32U;
     const std::uint64_t b_lo = b & 0xffff'ffffU;
@@ -26,6 +26,18 @@ constexpr u128 multiply(std::uint64_t a, std::uint64_t b) {
     const std::uint64_t p3 = a_hi * b_hi;
     const std::uint64_t mid = (p0 >> 32U) + (p1 & 0xffff'ffffU) + (p2 & 0xffff'ffffU);
     return {p3 + (p1 >> 32U) + (p2 >> 32U) + (mid >> 32U), (mid << 32U) | (p0 & 0xffff'ffffU)};
+}
+
+// Full product of two 64-bit numbers; never overflows. Compilers with a
+// native 128-bit type do it in one instruction.
+constexpr u128 multiply(std::uint64_t a, std::uint64_t b) {
+#if defined(__SIZEOF_INT128__)
+    __extension__ using native = unsigned __int128;
+    const native p = static_cast<native>(a) * b;
+    return {static_cast<std::uint64_t>(p >> 64U), static_cast<std::uint64_t>(p)};
+#else
+    return multiply_by_halves(a, b);
+#endif
 }
 
 // a × b, or nothing when the product needs more than 128 bits.

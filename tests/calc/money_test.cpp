@@ -1,4 +1,5 @@
 #include "calc/money.h"
+#include "calc/wide.h"
 
 #include <gtest/gtest.h>
 
@@ -89,6 +90,7 @@ TEST(RoundProduct, ReportsProductsBeyondTheExactRange) {
 #if defined(__SIZEOF_INT128__)
 // The same products recomputed with the compiler's own 128-bit integers.
 __extension__ typedef __int128 native_i128;
+__extension__ typedef unsigned __int128 native_u128;
 
 TEST(RoundProduct, AgreesWithNative128BitArithmetic) {
     std::mt19937_64 rng(20010501);
@@ -109,6 +111,19 @@ TEST(RoundProduct, AgreesWithNative128BitArithmetic) {
         const auto r = round_product(d, {a, 2}, after ? money{5, 4} : money{2, 3});
         ASSERT_TRUE(r.ok());
         ASSERT_EQ(r->coefficient, static_cast<std::int64_t>(expected)) << a << " x " << d;
+    }
+}
+
+// The portable product used where the compiler has no 128-bit type.
+TEST(WideMultiply, HalvesAgreeWithTheNativeProduct) {
+    std::mt19937_64 rng(7);
+    for (int i = 0; i < 100000; ++i) {
+        const std::uint64_t a = i < 4 ? ~std::uint64_t{0} >> i : rng();
+        const std::uint64_t b = i < 4 ? ~std::uint64_t{0} : rng() >> (i % 64);
+        const auto expected = static_cast<native_u128>(a) * b;
+        const detail::u128 p = detail::multiply_by_halves(a, b);
+        ASSERT_EQ(p.hi, static_cast<std::uint64_t>(expected >> 64U)) << a << " x " << b;
+        ASSERT_EQ(p.lo, static_cast<std::uint64_t>(expected)) << a << " x " << b;
     }
 }
 #endif
