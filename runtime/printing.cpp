@@ -3,14 +3,17 @@
 #include "runtime/message_box.h"
 
 #include <QLineEdit>
+#include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
-#include <QPicture>
+#include <QPainterPath>
 #include <QPointer>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QWidget>
 
 #include <algorithm>
+#include <limits>
 
 namespace orvandel::runtime {
 
@@ -47,12 +50,197 @@ private:
     QPointer<QLineEdit> edit_;
 };
 
+// Records every painter call made on it as a step that repeats the call on
+// another painter. Texts are kept as their characters and face, set on their
+// baseline: a run of characters taken from a fallback face then lands on the
+// same line as the rest when it is drawn again.
+class recording_engine final : public QPaintEngine {
+public:
+    using step = std::function<void(QPainter&, const QTransform&)>;
+
+    explicit recording_engine(std::vector<step>& steps)
+        : QPaintEngine(QPaintEngine::AllFeatures), steps_(steps) {}
+
+    bool begin(QPaintDevice* /*device*/) override { return true; }
+    bool end() override { return true; }
+    Type type() const override { return QPaintEngine::User; }
+
+    void updateState(const QPaintEngineState& now) override {
+        const DirtyFlags dirty = now.state();
+        if (dirty & DirtyPen) {
+            add([pen = now.pen()](QPainter& p, const QTransform&) { p.setPen(pen); });
+        }
+        if (dirty & DirtyBrush) {
+            add([brush = now.brush()](QPainter& p, const QTransform&) { p.setBrush(brush); });
+        }
+        if (dirty & DirtyBrushOrigin) {
+            add([origin = now.brushOrigin()](QPainter& p, const QTransform&) {
+                p.setBrushOrigin(origin);
+            });
+        }
+        if (dirty & (DirtyBackground | DirtyBackgroundMode)) {
+            add([mode = now.backgroundMode(), brush = now.backgroundBrush()](QPainter& p,
+                                                                             const QTransform&) {
+                p.setBackgroundMode(mode);
+                p.setBackground(brush);
+            });
+        }
+        // The transform before the clip: a clip is given in the coordinates of
+        // the transform in force when it is set.
+        if (dirty & DirtyTransform) {
+            add([transform = now.transform()](QPainter& p, const QTransform& base) {
+                p.setTransform(transform * base);
+            });
+        }
+        if (dirty & DirtyClipEnabled) {
+            add([on = now.isClipEnabled()](QPainter& p, const QTransform&) { p.setClipping(on); });
+        }
+        if (dirty & DirtyClipRegion) {
+            add([region = now.clipRegion(), operation = now.clipOperation()](
+                    QPainter& p, const QTransform&) { p.setClipRegion(region, operation); });
+        }
+        if (dirty & DirtyClipPath) {
+            add([path = now.clipPath(), operation = now.clipOperation()](
+                    QPainter& p, const QTransform&) { p.setClipPath(path, operation); });
+        }
+        if (dirty & DirtyHints) {
+            add([hints = now.renderHints()](QPainter& p, const QTransform&) {
+                p.setRenderHints(hints, true);
+                p.setRenderHints(~hints, false);
+            });
+        }
+        if (dirty & DirtyCompositionMode) {
+            add([mode = now.compositionMode()](QPainter& p, const QTransform&) {
+                p.setCompositionMode(mode);
+            });
+        }
+        if (dirty & DirtyOpacity) {
+            add([opacity = now.opacity()](QPainter& p, const QTransform&) {
+                p.setOpacity(opacity);
+            });
+        }
+    }
+
+    void drawPath(const QPainterPath& path) override {
+        add([path](QPainter& p, const QTransform&) { p.drawPath(path); });
+    }
+
+    void drawPolygon(const QPointF* points, int count, PolygonDrawMode mode) override {
+        QPolygonF polygon(count);
+        std::copy(points, points + count, polygon.begin());
+        add([polygon, mode](QPainter& p, const QTransform&) {
+            switch (mode) {
+            case PolylineMode:
+                p.drawPolyline(polygon);
+                break;
+            case ConvexMode:
+                p.drawConvexPolygon(polygon);
+                break;
+            case OddEvenMode:
+                p.drawPolygon(polygon, Qt::OddEvenFill);
+                break;
+            case WindingMode:
+                p.drawPolygon(polygon, Qt::WindingFill);
+                break;
+            }
+        });
+    }
+
+    void drawPixmap(const QRectF& target, const QPixmap& pixmap, const QRectF& source) override {
+        add([=](QPainter& p, const QTransform&) { p.drawPixmap(target, pixmap, source); });
+    }
+
+    void drawTiledPixmap(const QRectF& target, const QPixmap& pixmap,
+                         const QPointF& offset) override {
+        add([=](QPainter& p, const QTransform&) { p.drawTiledPixmap(target, pixmap, offset); });
+    }
+
+    void drawImage(const QRectF& target, const QImage& image, const QRectF& source,
+                   Qt::ImageConversionFlags flags) override {
+        add([=](QPainter& p, const QTransform&) { p.drawImage(target, image, source, flags); });
+    }
+
+    void drawTextItem(const QPointF& baseline, const QTextItem& item) override {
+        // Underlines and strike-outs come as separate lines after the text.
+        QFont face = item.font();
+        face.setUnderline(false);
+        face.setOverline(false);
+        face.setStrikeOut(false);
+        add([baseline, face, text = item.text()](QPainter& p, const QTransform&) {
+            p.setFont(face);
+            p.drawText(baseline, text);
+        });
+    }
+
+private:
+    void add(step call) { steps_.push_back(std::move(call)); }
+
+    std::vector<step>& steps_;
+};
+
+// A surface the size and resolution of the window that keeps what is painted
+// on it as steps. Widgets draw on it as they draw on the screen.
+class recording_device final : public QPaintDevice {
+public:
+    recording_device(const QWidget& window, std::vector<recording_engine::step>& steps)
+        : size_(window.size()), dpi_x_(window.logicalDpiX()), dpi_y_(window.logicalDpiY()),
+          engine_(steps) {}
+
+    QPaintEngine* paintEngine() const override { return &engine_; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override {
+        switch (metric) {
+        case PdmWidth:
+            return size_.width();
+        case PdmHeight:
+            return size_.height();
+        case PdmWidthMM:
+            return qRound(size_.width() * 25.4 / dpi_x_);
+        case PdmHeightMM:
+            return qRound(size_.height() * 25.4 / dpi_y_);
+        case PdmNumColors:
+            return std::numeric_limits<int>::max();
+        case PdmDepth:
+            return 32;
+        case PdmDpiX:
+        case PdmPhysicalDpiX:
+            return dpi_x_;
+        case PdmDpiY:
+        case PdmPhysicalDpiY:
+            return dpi_y_;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return static_cast<int>(devicePixelRatioFScale());
+        }
+        return 0;
+    }
+
+private:
+    QSize size_;
+    int dpi_x_;
+    int dpi_y_;
+    mutable recording_engine engine_;
+};
+
 } // namespace
 
-QPicture record_window(QWidget& window) {
+void window_drawing::play(QPainter& painter) const {
+    const QTransform base = painter.transform();
+    painter.save();
+    for (const step& call : steps_) {
+        call(painter, base);
+    }
+    painter.restore();
+}
+
+window_drawing record_window(QWidget& window) {
     const text_cursor_hidden hidden(window);
-    QPicture picture;
-    QPainter painter(&picture);
+    window_drawing drawing;
+    drawing.size_ = window.size();
+    recording_device device(window, drawing.steps_);
+    QPainter painter(&device);
     // The widget style paints button and frame bevels through a cache of small
     // screen-resolution images whenever the transform is a plain translation or
     // scale. A shear far below a thousandth of a pixel across the window keeps
@@ -61,11 +249,11 @@ QPicture record_window(QWidget& window) {
     window.render(&painter, QPoint(), QRegion(),
                   QWidget::DrawWindowBackground | QWidget::DrawChildren);
     painter.end();
-    return picture;
+    return drawing;
 }
 
 print_error print_window(QWidget& window, QPrinter& printer) {
-    const QPicture picture = record_window(window);
+    const window_drawing drawing = record_window(window);
     // Texts in the recording carry their point sizes; painting at the screen's
     // resolution lays them out exactly as on the screen.
     printer.setResolution(window.logicalDpiY());
@@ -79,7 +267,7 @@ print_error print_window(QWidget& window, QPrinter& printer) {
     const double height = window.height();
     const double fit = std::min({1.0, page.width() / width, page.height() / height});
     painter.scale(aspect * fit, fit);
-    painter.drawPicture(0, 0, picture);
+    drawing.play(painter);
     if (!painter.end() || printer.printerState() == QPrinter::Error) {
         return print_error::job_not_sent;
     }

@@ -2,10 +2,15 @@
 // Printing a window as it is shown: one page, no printer dialog, text kept as
 // text so that the page is sharp at any printer resolution.
 
+#include <QSize>
 #include <QString>
 
-class QPicture;
+#include <functional>
+#include <vector>
+
+class QPainter;
 class QPrinter;
+class QTransform;
 class QWidget;
 
 namespace orvandel::runtime {
@@ -18,9 +23,26 @@ enum class print_error {
     job_not_sent,    // the page was drawn but finishing the job failed
 };
 
-// The window's client area as drawing commands: texts stay texts, frames and
-// fills stay lines and areas. The focused field's text cursor is left out.
-QPicture record_window(QWidget& window);
+// A window's client area as drawing commands: texts stay texts (with their
+// faces, at their places on their lines), frames and fills stay lines and
+// areas. The focused field's text cursor is left out.
+class window_drawing {
+public:
+    // Draws the window onto `painter` with its current transform; the window's
+    // top-left corner goes to the painter's origin.
+    void play(QPainter& painter) const;
+    // The window's size in screen pixels.
+    [[nodiscard]] QSize size() const { return size_; }
+
+private:
+    friend window_drawing record_window(QWidget& window);
+    // One painter call, made with the player's transform as the base.
+    using step = std::function<void(QPainter&, const QTransform& base)>;
+    std::vector<step> steps_;
+    QSize size_;
+};
+
+window_drawing record_window(QWidget& window);
 
 // Prints `window` onto one page of `printer`, at the top-left corner of the
 // printable area, at the size it has on the screen (one screen inch is one
