@@ -38,7 +38,7 @@ std::vector<expected_record> read_all(const std::string& input, std::size_t bloc
     while (reader.next(record)) {
         std::string cells;
         for (std::size_t i = 0; i < record.cells.size(); ++i) {
-            cells += (i > 0 ? "|" : "") + std::string(record.cells[i].raw);
+            cells.append(i > 0 ? "|" : "").append(record.cells[i].raw);
         }
         seen.push_back({cells, std::string(record.line_end), record.open_quote});
     }

@@ -33,7 +33,8 @@ TEST(AppendMoney, WritesTheDefaultTextAtTwoPlaces) {
     for (const calc::money& m : cases) {
         std::string out = "x";
         append_money(out, m);
-        EXPECT_EQ(out, "x" + calc::default_text(at_two_places(m))) << m.coefficient;
+        EXPECT_EQ(out, std::string("x").append(calc::default_text(at_two_places(m))))
+            << m.coefficient;
         EXPECT_EQ(at_two_places(m).scale, 2);
     }
     std::mt19937_64 random(20010501);
