@@ -38,10 +38,7 @@ public:
     // Typing is refused, but the field still takes the focus as a tab stop and
     // its text can be selected and copied.
     void set_display_only(bool on);
-    [[nodiscard]] bool is_display_only() const { return isReadOnly(); }
 
-    // Whether the user changed the field since its last `modified`.
-    [[nodiscard]] bool has_pending_change() const { return pending_change_; }
     // Brings a partial entry into its final form and raises `modified` if the
     // user changed the field. Runs on focus-out and Enter; commands that start
     // without taking the focus (access keys, Enter) call it through

@@ -35,4 +35,14 @@ QSize layout_scale::to_pixels(int width_units, int height_units) const {
     return {horizontal(width_units), vertical(height_units)};
 }
 
+void centre_on_screen(QWidget& window) {
+    const QScreen* screen = window.screen();
+    if (screen == nullptr) {
+        return;
+    }
+    QRect placed = window.frameGeometry();
+    placed.moveCenter(screen->availableGeometry().center());
+    window.move(placed.topLeft());
+}
+
 } // namespace orvandel::runtime

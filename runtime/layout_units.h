@@ -41,4 +41,7 @@ private:
     double dpi_factor_;
 };
 
+// Places a top-level window in the middle of the available area of its screen.
+void centre_on_screen(QWidget& window);
+
 } // namespace orvandel::runtime

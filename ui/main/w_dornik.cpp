@@ -2,15 +2,14 @@
 
 #include "calc/form_text.h"
 #include "runtime/clock.h"
+#include "runtime/fonts.h"
 #include "runtime/layout_units.h"
 #include "runtime/settings_file.h"
 #include "runtime/working_directory.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 
 namespace orvandel::ui {
 
@@ -45,6 +44,7 @@ w_dornik::w_dornik(QString& gs_path, QWidget* parent)
       gs_path_(gs_path) {
     setObjectName(QStringLiteral("w_dornik"));
     setWindowTitle(QStringLiteral("OrvandelV2.0"));
+    setFont(runtime::form_font(12)); // the form's face throughout; no other face gets loaded
     resize(runtime::layout_scale::for_widget(*this).to_pixels(client_width_units,
                                                               client_height_units));
     create_controls();
@@ -74,12 +74,7 @@ void w_dornik::connect_handlers() {
 
 void w_dornik::open() {
     open_handler();
-    const QScreen* screen = this->screen();
-    if (screen != nullptr) {
-        QRect placed = geometry();
-        placed.moveCenter(screen->availableGeometry().center());
-        move(placed.topLeft());
-    }
+    runtime::centre_on_screen(*this);
     show();
 }
 
