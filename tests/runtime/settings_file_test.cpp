@@ -4,6 +4,7 @@
 #include "runtime/settings_file.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -32,8 +33,7 @@ private slots:
     void initTestCase();
     void only_the_entry_changes_data();
     void only_the_entry_changes();
-    void file_in_the_users_configuration_folder();
-    void unwritable_places_change_nothing();
+    void written_in_place_unless_unwritable();
 
 private:
     QTemporaryDir config_home_;
@@ -78,21 +78,15 @@ void settings_file_test::only_the_entry_changes() {
     QCOMPARE(with_setting(after, "grsds", "dqck", "w_dornik"), after);
 }
 
-void settings_file_test::file_in_the_users_configuration_folder() {
+void settings_file_test::written_in_place_unless_unwritable() {
     const QString path = config_home_.filePath(QStringLiteral("orvandel/config.ini"));
     QCOMPARE(settings_file_path(QStringLiteral("config.ini")), path);
-    QFile::remove(path);
-    QVERIFY(write_setting("config.ini", "grsds", "dqck", "w_dornik"));
-    QCOMPARE(read_all(path), QByteArray("[grsds]\ndqck=w_dornik\n"));
-
+    QVERIFY(QDir().mkpath(config_home_.filePath(QStringLiteral("orvandel"))));
     write_all(path, "# mine\r\n[grsds]\r\ndqck=x\r\n");
     QVERIFY(write_setting("config.ini", "grsds", "dqck", "w_dornik"));
     QCOMPARE(read_all(path), QByteArray("# mine\r\n[grsds]\r\ndqck=w_dornik\r\n"));
-}
 
-void settings_file_test::unwritable_places_change_nothing() {
     // A read-only file is left as it is, even for a process that could replace it.
-    const QString path = config_home_.filePath(QStringLiteral("orvandel/config.ini"));
     write_all(path, "[grsds]\ndqck=old\n");
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
     QVERIFY(!write_setting("config.ini", "grsds", "dqck", "w_dornik"));

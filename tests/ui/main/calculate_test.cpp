@@ -53,145 +53,29 @@ void calculate_test::results_data() {
     QTest::addColumn<QString>("days_after");  // typed into em_znts3 after the dates, if any
     QTest::addColumn<QString>("days_before"); // typed into em_znts4
     QTest::addColumn<QString>("how");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("dates, worked example") << "12345.67"
-                                           << "2001-04-21"
-                                           << "2001-05-10"
-                                           << ""
-                                           << ""
-                                           << "click"
-                                           << QStringList{"10",
-                                                          "9",
-                                                          "19",
-                                                          "302.47",
-                                                          "246.91",
-                                                          "55.56",
-                                                          before_head + "12345.67*10*0.002=246.91",
-                                                          after_head + "12345.67*9*0.0005=55.56",
-                                                          "12648.14"};
+    // em_znts1 em_znts2 em_znts em_znj em_znj1 em_znj2, the figures of both formulas, em_hj
+    QTest::addColumn<QString>("expected");
+    // clang-format off
+    QTest::newRow("dates, worked example") << "12345.67" << "2001-04-21" << "2001-05-10" << "" << "" << "click"
+        << "10 9 19 302.47 246.91 55.56 12345.67*10*0.002=246.91 12345.67*9*0.0005=55.56 12648.14";
     QTest::newRow("day counts, worked example, dates in the wrong order")
-        << "1234.56"
-        << "2001-05-10"
-        << "2001-04-21"
-        << "30"
-        << "15"
-        << "enter"
-        << QStringList{"15",
-                       "30",
-                       "45",
-                       "55.56",
-                       "37.04",
-                       "18.52",
-                       before_head + "1234.56*15*0.002=37.04",
-                       after_head + "1234.56*30*0.0005=18.52",
-                       "1290.12"};
-    QTest::newRow("equal dates") << "500"
-                                 << "2001-06-01"
-                                 << "2001-06-01"
-                                 << ""
-                                 << ""
-                                 << "alt_s"
-                                 << QStringList{"0",
-                                                "0",
-                                                "0",
-                                                ".00",
-                                                ".00",
-                                                ".00",
-                                                before_head + "500.00*0*0.002=0.00",
-                                                after_head + "500.00*0*0.0005=0.00",
-                                                "500.00"};
-    QTest::newRow("start on 2001-05-01") << "10000"
-                                         << "2001-05-01"
-                                         << "2001-05-10"
-                                         << ""
-                                         << ""
-                                         << "click"
-                                         << QStringList{"0",
-                                                        "9",
-                                                        "9",
-                                                        "45.00",
-                                                        ".00",
-                                                        "45.00",
-                                                        before_head + "10000.00*0*0.002=0.00",
-                                                        after_head + "10000.00*9*0.0005=45.00",
-                                                        "10045.00"};
-    QTest::newRow("10000.00 across the change")
-        << "10000.00"
-        << "2001-04-20"
-        << "2001-05-10"
-        << ""
-        << ""
-        << "enter"
-        << QStringList{"11",
-                       "9",
-                       "20",
-                       "265.00",
-                       "220.00",
-                       "45.00",
-                       before_head + "10000.00*11*0.002=220.00",
-                       after_head + "10000.00*9*0.0005=45.00",
-                       "10265.00"};
-    QTest::newRow("day counts of zero") << "1234.56"
-                                        << ""
-                                        << ""
-                                        << "0"
-                                        << "0"
-                                        << "alt_s"
-                                        << QStringList{"0",
-                                                       "0",
-                                                       "0",
-                                                       ".00",
-                                                       ".00",
-                                                       ".00",
-                                                       before_head + "1234.56*0*0.002=0.00",
-                                                       after_head + "1234.56*0*0.0005=0.00",
-                                                       "1234.56"};
-    QTest::newRow("day counts with leading zeros")
-        << "100"
-        << ""
-        << ""
-        << "030"
-        << "000015"
-        << "click"
-        << QStringList{"15",
-                       "30",
-                       "45",
-                       "4.50",
-                       "3.00",
-                       "1.50",
-                       before_head + "100.00*15*0.002=3.00",
-                       after_head + "100.00*30*0.0005=1.50",
-                       "104.50"};
-    QTest::newRow("empty amount reads zero") << ""
-                                             << "2001-04-21"
-                                             << "2001-05-10"
-                                             << ""
-                                             << ""
-                                             << "enter"
-                                             << QStringList{"10",
-                                                            "9",
-                                                            "19",
-                                                            ".00",
-                                                            ".00",
-                                                            ".00",
-                                                            before_head + ".00*10*0.002=0.00",
-                                                            after_head + ".00*9*0.0005=0.00",
-                                                            ".00"};
-    QTest::newRow("amounts below one") << "0.5"
-                                       << "2001-04-21"
-                                       << "2001-05-10"
-                                       << ""
-                                       << ""
-                                       << "alt_s"
-                                       << QStringList{"10",
-                                                      "9",
-                                                      "19",
-                                                      ".01",
-                                                      ".01",
-                                                      ".00",
-                                                      before_head + ".50*10*0.002=0.01",
-                                                      after_head + ".50*9*0.0005=0.00",
-                                                      ".51"};
+        << "1234.56" << "2001-05-10" << "2001-04-21" << "30" << "15" << "enter"
+        << "15 30 45 55.56 37.04 18.52 1234.56*15*0.002=37.04 1234.56*30*0.0005=18.52 1290.12";
+    QTest::newRow("equal dates") << "500" << "2001-06-01" << "2001-06-01" << "" << "" << "alt_s"
+        << "0 0 0 .00 .00 .00 500.00*0*0.002=0.00 500.00*0*0.0005=0.00 500.00";
+    QTest::newRow("start on 2001-05-01") << "10000" << "2001-05-01" << "2001-05-10" << "" << "" << "click"
+        << "0 9 9 45.00 .00 45.00 10000.00*0*0.002=0.00 10000.00*9*0.0005=45.00 10045.00";
+    QTest::newRow("10000.00 across the change") << "10000.00" << "2001-04-20" << "2001-05-10" << "" << "" << "enter"
+        << "11 9 20 265.00 220.00 45.00 10000.00*11*0.002=220.00 10000.00*9*0.0005=45.00 10265.00";
+    QTest::newRow("day counts of zero") << "1234.56" << "" << "" << "0" << "0" << "alt_s"
+        << "0 0 0 .00 .00 .00 1234.56*0*0.002=0.00 1234.56*0*0.0005=0.00 1234.56";
+    QTest::newRow("day counts with leading zeros") << "100" << "" << "" << "030" << "000015" << "click"
+        << "15 30 45 4.50 3.00 1.50 100.00*15*0.002=3.00 100.00*30*0.0005=1.50 104.50";
+    QTest::newRow("empty amount reads zero") << "" << "2001-04-21" << "2001-05-10" << "" << "" << "enter"
+        << "10 9 19 .00 .00 .00 .00*10*0.002=0.00 .00*9*0.0005=0.00 .00";
+    QTest::newRow("amounts below one") << "0.5" << "2001-04-21" << "2001-05-10" << "" << "" << "alt_s"
+        << "10 9 19 .01 .01 .00 .50*10*0.002=0.01 .50*9*0.0005=0.00 .51";
+    // clang-format on
 }
 
 void calculate_test::results() {
@@ -201,7 +85,7 @@ void calculate_test::results() {
     QFETCH(QString, days_after);
     QFETCH(QString, days_before);
     QFETCH(QString, how);
-    QFETCH(QStringList, expected);
+    QFETCH(QString, expected);
     opened_form f;
     QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
 
@@ -219,7 +103,10 @@ void calculate_test::results() {
     calculate(how, f);
 
     QCOMPARE(runtime::take_recorded_boxes().size(), std::size_t{0});
-    QCOMPARE(shown_results(f), expected);
+    QStringList figures = expected.split(u' ');
+    figures[6].prepend(before_head);
+    figures[7].prepend(after_head);
+    QCOMPARE(shown_results(f), figures);
     test::save_screenshot(*f.window, QStringLiteral("w_dornik-calculated"));
 }
 
@@ -253,17 +140,15 @@ void calculate_test::dates_in_the_wrong_order_change_nothing() {
 void calculate_test::unreadable_input_is_named_data() {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("typed");
+    QTest::addColumn<bool>("typed"); // or set from code, where typing cannot get it
     QTest::addColumn<bool>("by_days");
     QTest::addColumn<QString>("named");
-    QTest::newRow("partial start date") << "em_2"
-                                        << "2001-04" << true << false << "滞纳金计算起始日期";
-    QTest::newRow("impossible end date") << "em_3"
-                                         << "2001-02-30" << true << false << "终止日期";
-    QTest::newRow("amount") << "em_yjsk"
-                            << "12a" << false << false << "应缴税款金额";
-    QTest::newRow("day count") << "em_znts3"
-                               << "1x" << false << true << "或2001年05月01日后滞纳天数";
+    // clang-format off
+    QTest::newRow("partial start date") << "em_2" << "2001-04" << true << false << "滞纳金计算起始日期";
+    QTest::newRow("impossible end date") << "em_3" << "2001-02-30" << true << false << "终止日期";
+    QTest::newRow("amount") << "em_yjsk" << "12a" << false << false << "应缴税款金额";
+    QTest::newRow("day count") << "em_znts3" << "1x" << false << true << "或2001年05月01日后滞纳天数";
+    // clang-format on
 }
 
 void calculate_test::unreadable_input_is_named() {
