@@ -3,6 +3,7 @@
 #include "field_text.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace orvandel::cli {
 namespace {
@@ -45,7 +46,7 @@ constexpr std::size_t flush_size = std::size_t{1} << 20;
 
 batch_job::batch_job(std::istream& in, std::size_t block_size) : reader_(in, block_size) {
     index_.fill(-1);
-    blank_.cells.push_back({});
+    blank_.cells.push_back({std::string_view("", 0)}); // a view that points somewhere, for memcpy
 }
 
 bool batch_job::read_header() {
@@ -78,7 +79,7 @@ bool batch_job::read_header() {
         if (use == cell_use::copy && !runs_.empty() && runs_.back().use == cell_use::copy) {
             runs_.back().last = i;
         } else {
-            runs_.push_back({i, i, use});
+            runs_.push_back({i, i, use, role});
         }
     }
     if (index_[slot(column::amount)] < 0) {
@@ -88,6 +89,7 @@ bool batch_job::read_header() {
     for (const column role : output_columns) {
         if (index_[slot(role)] < 0) {
             appended_.push_back(role);
+            runs_.push_back({roles_.size(), roles_.size(), cell_use::figure, role});
         }
     }
     line_end_ = header.line_end.empty() ? "\r\n" : std::string(header.line_end);
@@ -98,17 +100,30 @@ bool batch_job::read_header() {
 
 void batch_job::write_header(const csv_record& header) {
     if (bom_) {
-        buffer_ += "\xEF\xBB\xBF";
+        append("\xEF\xBB\xBF");
     }
-    buffer_.append(header.raw);
+    append(header.raw);
     if (header.open_quote) {
-        buffer_ += '"';
+        append("\"");
     }
     for (const column role : appended_) {
-        buffer_ += ',';
-        buffer_ += column_names[slot(role)];
+        append(",");
+        append(column_names[slot(role)]);
     }
-    buffer_ += line_end_;
+    append(line_end_);
+}
+
+char* batch_job::room(std::size_t size) {
+    if (buffer_.size() - size_ < size) {
+        buffer_.resize(std::max({buffer_.size() * 2, size_ + size, flush_size + 4096}));
+    }
+    return buffer_.data() + size_;
+}
+
+void batch_job::append(std::string_view text) {
+    char* const at = room(text.size());
+    std::memcpy(at, text.data(), text.size());
+    commit(at + text.size());
 }
 
 batch_status batch_job::run(std::ostream& out) {
@@ -143,11 +158,11 @@ batch_status batch_job::run(std::ostream& out) {
 }
 
 bool batch_job::flush(bool force) {
-    if (buffer_.size() < flush_size && !force) {
+    if (size_ < flush_size && !force) {
         return true;
     }
-    out_->write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
-    buffer_.clear();
+    out_->write(buffer_.data(), static_cast<std::streamsize>(size_));
+    size_ = 0;
     if (force) {
         out_->flush();
     }
@@ -267,40 +282,47 @@ void batch_job::evaluate_period(const row_fields& fields, calc::late_fee_input& 
 }
 
 // The text of an output column for the row just evaluated.
-void batch_job::append_output(column role) {
+char* batch_job::put_output(char* at, column role) {
     if (role == column::error) {
-        append_cell(buffer_, outcome_.error);
-        return;
+        return write_cell(at, outcome_.error);
     }
     if (!outcome_.ok) {
-        return;
+        return at;
     }
     const calc::late_fee_result& r = outcome_.figures;
     switch (role) {
     case column::days_before:
-        append_count(buffer_, r.days_before);
-        break;
+        return write_count(at, r.days_before);
     case column::days_after:
-        append_count(buffer_, r.days_after);
-        break;
+        return write_count(at, r.days_after);
     case column::total_days:
-        append_count(buffer_, r.total_days);
-        break;
+        return write_count(at, r.total_days);
     case column::fee_before:
-        append_money(buffer_, r.fee_before);
-        break;
+        return put_money(at, r.fee_before);
     case column::fee_after:
-        append_money(buffer_, r.fee_after);
-        break;
+        return put_money(at, r.fee_after);
     case column::total_fee:
-        append_money(buffer_, r.total_fee);
-        break;
+        return put_money(at, r.total_fee);
     case column::tax_and_fee_total:
-        append_money(buffer_, r.tax_and_fee_total);
-        break;
+        return put_money(at, r.tax_and_fee_total);
     default:
-        break;
+        return at;
     }
+}
+
+inline char* batch_job::put_money(char* at, const calc::money& value) {
+    if (value.scale == calc::money_places) {
+        return write_cents(at, value); // every figure of the engine
+    }
+    return put_other_money(at, value);
+}
+
+char* batch_job::put_other_money(char* at, const calc::money& value) {
+    commit(at);
+    std::string text;
+    append_money(text, value);
+    append(text);
+    return room(row_room_);
 }
 
 bool batch_job::keeps_input(cell_use use) const {
@@ -308,61 +330,78 @@ bool batch_job::keeps_input(cell_use use) const {
 }
 
 void batch_job::write_row(const csv_record& record) {
-    const std::vector<csv_cell>& cells = record.cells;
-    if (cells.size() != roles_.size() || record.open_quote) {
-        write_irregular_row(record);
-        return;
-    }
-    // A run of passed-through cells is one stretch of the record, commas
-    // included, so it is copied at once.
-    for (std::size_t k = 0; k < runs_.size(); ++k) {
-        const cell_run& run = runs_[k];
-        if (k > 0) {
-            buffer_ += ',';
+    // Each output cell is an input cell, at most figure_room bytes or the
+    // error cell, and there is at most one comma per header or appended
+    // column besides those of the input.
+    row_room_ = record.raw.size() + 1 + roles_.size() + appended_.size() +
+                output_columns.size() * figure_room + cell_room(outcome_.error) + 2;
+    char* at = room(row_room_);
+    if (record.cells.size() != roles_.size() || record.open_quote) {
+        at = put_irregular_row(at, record);
+    } else {
+        // Every byte written goes through a char pointer, which may alias
+        // anything, so what the loop reads is held in locals.
+        const bool ok = outcome_.ok;
+        const csv_cell* const cells = record.cells.data();
+        const cell_run* const first = runs_.data();
+        const cell_run* const last = first + runs_.size();
+        for (const cell_run* run = first; run != last; ++run) {
+            if (run != first) {
+                *at++ = ',';
+            }
+            if (run->use == cell_use::copy || (run->use == cell_use::figure_or_copy && !ok)) {
+                // A run of passed-through cells is one stretch of the record,
+                // commas included, so it is copied at once.
+                const char* const from = cells[run->first].raw.data();
+                const std::string_view end = cells[run->last].raw;
+                const auto size = static_cast<std::size_t>(end.data() + end.size() - from);
+                std::memcpy(at, from, size);
+                at += size;
+            } else {
+                at = put_output(at, run->role);
+            }
         }
-        if (keeps_input(run.use)) {
-            const char* const from = cells[run.first].raw.data();
-            const std::string_view last = cells[run.last].raw;
-            buffer_.append(from, static_cast<std::size_t>(last.data() + last.size() - from));
-        } else {
-            append_output(roles_[run.first]);
-        }
     }
-    append_missing_columns();
-    buffer_ += line_end_;
+    // Two bytes are stored (of "\n" its terminating zero as well); only the
+    // line ending's own count is kept.
+    std::memcpy(at, line_end_.data(), 2);
+    commit(at + line_end_.size());
 }
 
 // A row whose cells do not match the header (always an error row): every
 // cell is kept, short rows are padded to the header's width and surplus cells
 // follow the appended columns.
-void batch_job::write_irregular_row(const csv_record& record) {
+char* batch_job::put_irregular_row(char* at, const csv_record& record) {
     const std::size_t width = roles_.size();
     const std::vector<csv_cell>& cells = record.cells;
     const std::size_t count = std::max(width, cells.size());
     for (std::size_t i = 0; i < count; ++i) {
         if (i > 0) {
-            buffer_ += ',';
+            *at++ = ',';
         }
         if (i < width && !keeps_input(uses_[i])) {
-            append_output(roles_[i]);
+            at = put_output(at, roles_[i]);
         } else if (i < cells.size()) {
-            buffer_.append(cells[i].raw);
+            const std::string_view raw = cells[i].raw;
+            std::memcpy(at, raw.data(), raw.size());
+            at += raw.size();
             if (record.open_quote && i + 1 == cells.size()) {
-                buffer_ += '"';
+                *at++ = '"';
             }
         }
         if (i + 1 == width) {
-            append_missing_columns();
+            at = put_missing_columns(at);
         }
     }
-    buffer_ += line_end_;
+    return at;
 }
 
-void batch_job::append_missing_columns() {
+char* batch_job::put_missing_columns(char* at) {
     for (const column role : appended_) {
-        buffer_ += ',';
-        append_output(role);
+        *at++ = ',';
+        at = put_output(at, role);
     }
+    return at;
 }
 
 } // namespace orvandel::cli

@@ -95,10 +95,18 @@ private:
     void evaluate_period(const row_fields& fields, calc::late_fee_input& input);
     std::string_view input_text(const csv_record& record, column role);
     void add_error(std::string_view field, std::string_view problem);
-    void append_output(column role);
+    // Writers of the output: each writes at `at` and returns the end of what
+    // it wrote. Room for the whole row is made once, before the row.
+    char* put_output(char* at, column role);
+    char* put_money(char* at, const calc::money& value);
+    char* put_other_money(char* at, const calc::money& value);
+    char* put_missing_columns(char* at);
     void write_row(const csv_record& record);
-    void write_irregular_row(const csv_record& record);
-    void append_missing_columns();
+    char* put_irregular_row(char* at, const csv_record& record);
+    // At least `size` bytes free after the output so far; returns where they start.
+    char* room(std::size_t size);
+    void commit(const char* end) { size_ = static_cast<std::size_t>(end - buffer_.data()); }
+    void append(std::string_view text);
     [[nodiscard]] bool keeps_input(cell_use use) const;
     bool flush(bool force);
 
@@ -108,11 +116,14 @@ private:
     std::size_t pending_blanks_ = 0;
     std::vector<column> roles_;  // one per header cell
     std::vector<cell_use> uses_; // one per header cell
-    // Header columns grouped so that neighbouring passed-through cells form one run.
+    // The cells of a regular output row, in order: header columns grouped so
+    // that neighbouring passed-through cells form one run, then one run for
+    // each appended column.
     struct cell_run {
         std::size_t first = 0;
         std::size_t last = 0;
         cell_use use = cell_use::copy;
+        column role = column::other; // of a figure
     };
     std::vector<cell_run> runs_;
     std::array<std::ptrdiff_t, column_count> index_{}; // header position of each role, or -1
@@ -121,7 +132,11 @@ private:
     bool bom_ = false;
     std::array<std::string, column_count> scratch_; // unquoted texts of input cells
     row_outcome outcome_;
-    std::string buffer_; // output waiting to be written
+    // Output waiting to be written: the first size_ bytes of buffer_, which
+    // only ever grows, so that rows are written through a plain pointer.
+    std::string buffer_;
+    std::size_t size_ = 0;
+    std::size_t row_room_ = 0; // the most bytes the current row may take
     std::ostream* out_ = nullptr;
     std::string problem_;
     std::size_t rows_ = 0;

@@ -28,12 +28,25 @@ struct csv_record {
     bool open_quote = false;     // the input ended inside the last cell's quotes
 };
 
+// The text of a quoted cell; see cell_text.
+[[nodiscard]] std::string_view quoted_cell_text(const csv_cell& cell, std::string& scratch);
+
 // The text of a cell: a quoted cell loses its enclosing quotes and each doubled
 // quote inside becomes one. `scratch` holds the text when it has to be rebuilt.
-[[nodiscard]] std::string_view cell_text(const csv_cell& cell, std::string& scratch);
+[[nodiscard]] inline std::string_view cell_text(const csv_cell& cell, std::string& scratch) {
+    return cell.quoted ? quoted_cell_text(cell, scratch) : cell.raw;
+}
 
 // Appends `text` as one cell, in quotes when it holds a comma, quote, CR or LF.
 void append_cell(std::string& out, std::string_view text);
+
+// The most bytes write_cell writes for `text`.
+[[nodiscard]] constexpr std::size_t cell_room(std::string_view text) {
+    return 2 * text.size() + 2;
+}
+// Writes what append_cell appends at `at`, which has cell_room(text) bytes
+// free, and returns its end.
+char* write_cell(char* at, std::string_view text);
 
 class csv_reader {
 public:
@@ -49,8 +62,15 @@ public:
     [[nodiscard]] bool failed() const { return failed_; }
 
 private:
-    enum class scan { complete, need_more };
+    enum class scan { complete, need_more, irregular };
     scan scan_record(csv_record& record);
+    // The common record: no quote and no lone CR. `irregular` for any other,
+    // which scan_record then reads.
+    scan scan_plain_record(csv_record& record);
+    // Bytes buffer_ holds for input; past them lie `scan_padding` bytes that
+    // are never input, so that the scan may read whole blocks.
+    [[nodiscard]] std::size_t capacity() const { return buffer_.size() - scan_padding; }
+    static constexpr std::size_t scan_padding = 16;
     // Keeps the unread bytes, makes room and reads more. False when nothing more came.
     bool refill();
     void skip_bom();

@@ -1,9 +1,8 @@
 #include "field_text.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
-#include <iterator>
+#include <cstring>
 
 namespace orvandel::cli {
 namespace {
@@ -20,12 +19,6 @@ field_problem describe(calc::number_text_error error, std::string_view too_many_
         return "more than 2 decimals";
     }
     return "not a number";
-}
-
-// Writes 0..99 as two digits at `at`.
-void put_two_digits(char* at, unsigned value) {
-    at[0] = static_cast<char>('0' + value / 10);
-    at[1] = static_cast<char>('0' + value % 10);
 }
 
 bool only_digits(std::string_view text) {
@@ -100,39 +93,13 @@ void append_money(std::string& out, const calc::money& value) {
         out += calc::default_text(cents); // cannot be extended: written as it is
         return;
     }
-    // The default text of a two-place figure, written without a temporary
-    // string because the batch writes millions of them: "-" when negative,
-    // the integer digits ("0" when none), ".", the two decimals.
-    const std::uint64_t magnitude = cents.coefficient < 0
-                                        ? 0 - static_cast<std::uint64_t>(cents.coefficient)
-                                        : static_cast<std::uint64_t>(cents.coefficient);
-    char text[24];
-    char* const end = std::end(text);
-    char* first = end - 3;
-    std::uint64_t rest = magnitude / 100;
-    put_two_digits(first + 1, static_cast<unsigned>(magnitude % 100));
-    *first = '.';
-    while (rest >= 100) {
-        first -= 2;
-        put_two_digits(first, static_cast<unsigned>(rest % 100));
-        rest /= 100;
-    }
-    if (rest >= 10) {
-        first -= 2;
-        put_two_digits(first, static_cast<unsigned>(rest));
-    } else {
-        *--first = static_cast<char>('0' + rest);
-    }
-    if (cents.coefficient < 0) {
-        *--first = '-';
-    }
-    out.append(first, static_cast<std::size_t>(end - first));
+    char text[figure_room];
+    out.append(text, static_cast<std::size_t>(write_cents(text, cents) - text));
 }
 
 void append_count(std::string& out, calc::day_count value) {
-    char digits[24];
-    const auto written = std::to_chars(std::begin(digits), std::end(digits), value);
-    out.append(digits, static_cast<std::size_t>(written.ptr - digits));
+    char text[figure_room];
+    out.append(text, static_cast<std::size_t>(write_count(text, value) - text));
 }
 
 } // namespace orvandel::cli
