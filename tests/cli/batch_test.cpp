@@ -147,6 +147,25 @@ INSTANTIATE_TEST_SUITE_P(
                    1}),
     [](const testing::TestParamInfo<batch_case>& p) { return std::string(p.param.name); });
 
+// A row longer than the input and output buffers and enough rows to fill
+// them several times over: nothing may be lost or repeated where they wrap.
+TEST(Batch, KeepsLongRowsAndManyRowsWhole) {
+    const std::string header = "amount,memo,start_date,end_date";
+    std::string input = header + "\n";
+    std::string expected = header + "," + added + "\n";
+    for (int i = 0; i < 60000; ++i) {
+        const std::string memo =
+            i == 3 ? std::string(std::size_t{3} << 20, 'm') : std::to_string(i);
+        const std::string row = "12345.67," + memo + ",2001-04-21,2001-05-10";
+        input += row + "\n";
+        expected += row + "," + worked + "\n";
+    }
+    const auto r = run({"--batch", "-"}, input);
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.out.size(), expected.size());
+    EXPECT_TRUE(r.out == expected);
+}
+
 struct unusable_case {
     const char* name;
     std::string input;

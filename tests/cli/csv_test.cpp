@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -89,6 +90,70 @@ INSTANTIATE_TEST_SUITE_P(
         reader_case{
             "bytes_of_any_encoding", "\xD6\xD0,\xFF\x00z\n"s, {{"\xD6\xD0|\xFF\x00z"s, "\n"}}}),
     [](const testing::TestParamInfo<reader_case>& p) { return std::string(p.param.name); });
+
+// The reading rules restated one byte at a time, without any of the reader's
+// shortcuts: a record ends at LF or CRLF outside quotes, a quote opens quotes
+// only at the start of a cell, "" inside quotes is a quote.
+std::vector<expected_record> read_byte_by_byte(const std::string& input) {
+    std::vector<expected_record> records;
+    std::size_t i = 0;
+    while (i < input.size()) {
+        expected_record record;
+        bool at_cell_start = true;
+        bool inside = false;
+        for (;;) {
+            if (i == input.size()) {
+                record.open_quote = inside;
+                break;
+            }
+            const char c = input[i];
+            if (inside) {
+                if (c == '"' && i + 1 < input.size() && input[i + 1] == '"') {
+                    record.cells += "\"\"";
+                    i += 2;
+                    continue;
+                }
+                inside = c != '"';
+            } else if (c == '\n' || (c == '\r' && i + 1 < input.size() && input[i + 1] == '\n')) {
+                record.line_end = c == '\n' ? "\n" : "\r\n";
+                i += record.line_end.size();
+                break;
+            } else if (c == '"' && at_cell_start) {
+                inside = true;
+            }
+            record.cells += c == ',' && !inside ? '|' : c;
+            at_cell_start = c == ',' && !inside;
+            ++i;
+        }
+        records.push_back(record);
+    }
+    return records;
+}
+
+// Random files of the bytes that matter, of lengths around the reader's
+// sixteen-byte steps, read in blocks of every awkward size.
+TEST(CsvReader, AgreesWithAByteByByteReadingOfRandomInput) {
+    std::mt19937 random(20010501);
+    const char alphabet[] = {'a', 'b', ',', ',', '"', '\r', '\n', '\n'};
+    const std::size_t blocks[] = {1, 2, 15, 16, 17, 31, std::size_t{1} << 20};
+    for (int n = 0; n < 3000; ++n) {
+        std::string input(random() % 70, 'a');
+        for (char& c : input) {
+            c = alphabet[random() % sizeof alphabet];
+        }
+        const auto expected = read_byte_by_byte(input);
+        for (const std::size_t block : blocks) {
+            const auto seen = read_all(input, block);
+            ASSERT_EQ(seen.size(), expected.size()) << testing::PrintToString(input);
+            for (std::size_t k = 0; k < seen.size(); ++k) {
+                ASSERT_EQ(seen[k].cells, expected[k].cells) << testing::PrintToString(input);
+                ASSERT_EQ(seen[k].line_end, expected[k].line_end) << testing::PrintToString(input);
+                ASSERT_EQ(seen[k].open_quote, expected[k].open_quote)
+                    << testing::PrintToString(input);
+            }
+        }
+    }
+}
 
 TEST(CsvReader, SkipsOnlyALeadingByteOrderMark) {
     bool bom = false;

@@ -8,6 +8,8 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace orvandel::cli {
 namespace {
@@ -61,6 +63,29 @@ void expect_problems(Read read, const problem_case (&cases)[N]) {
             ASSERT_FALSE(got.ok()) << '"' << c.text << '"';
             EXPECT_EQ(got.error(), c.problem) << '"' << c.text << '"';
         }
+    }
+}
+
+// Every figure's text is written in words of eight digits; the edges are
+// where a number gains a digit or a word, and the widest values.
+TEST(WriteFigures, ReadAsTheStandardTextsAtEveryDigitCount) {
+    std::vector<std::int64_t> values{0, std::numeric_limits<std::int64_t>::max(),
+                                     std::numeric_limits<std::int64_t>::min()};
+    std::int64_t power = 1;
+    for (int digits = 1; digits <= 19; ++digits) {
+        for (const std::int64_t v : {power - 1, power, power + 1, 7 * power + 3}) {
+            values.push_back(v);
+            values.push_back(-v);
+        }
+        power = digits < 19 ? power * 10 : power;
+    }
+    for (const std::int64_t v : values) {
+        char text[figure_room + 8];
+        EXPECT_EQ(std::string_view(text, static_cast<std::size_t>(write_count(text, v) - text)),
+                  std::to_string(v));
+        const calc::money cents{v, 2};
+        EXPECT_EQ(std::string_view(text, static_cast<std::size_t>(write_cents(text, cents) - text)),
+                  calc::default_text(cents));
     }
 }
 
