@@ -34,7 +34,7 @@ struct field_picture {
     bool display_only = false;
 };
 
-struct control_spec {
+struct control_row {
     const char* name;
     control_member member;
     std::string_view text;    // caption, label or initial field text
@@ -50,7 +50,7 @@ struct control_spec {
 
 // Unless a row says otherwise: 12 point, normal weight, the default text
 // colour, left-aligned.
-const std::array<control_spec, 36>& form() {
+const std::array<control_row, 36>& form() {
     constexpr Qt::Alignment right = Qt::AlignRight;
     constexpr Qt::Alignment centre = Qt::AlignHCenter;
     constexpr field_picture day_entry{mask_kind::digits, true, true, false};
@@ -63,7 +63,7 @@ const std::array<control_spec, 36>& form() {
         "说明：按照中华人民共和国税收征收管理法第三十二条规定，纳税人";
     // The date fields (em_2, em_3) hold no date until the window opens.
     // clang-format off
-    static const std::array<control_spec, 36> rows{{
+    static const std::array<control_row, 36> rows{{
         {.name = "cb_4", .member = &w_dornik::cb_4, .text = "调用系统计算器(&J)", .units = {1047, 24, 731, 88}, .tab = 10},
         {.name = "rb_2", .member = &w_dornik::rb_2, .text = "", .units = {110, 816, 128, 84}},
         {.name = "rb_1", .member = &w_dornik::rb_1, .text = "", .units = {110, 568, 128, 84}},
@@ -139,7 +139,7 @@ void colour_text(QWidget& widget, QPalette::ColorRole role) {
 
 // Builds one control of the row's kind, stores it in the window's member and
 // returns it.
-QWidget* build(w_dornik& window, const control_spec& row) {
+QWidget* build(w_dornik& window, const control_row& row) {
     const QString text = qstring(row.text);
     return std::visit(
         [&](auto member) -> QWidget* {
@@ -178,7 +178,7 @@ QWidget* build(w_dornik& window, const control_spec& row) {
 
 void w_dornik::create_controls() {
     const runtime::layout_scale scale = runtime::layout_scale::for_widget(*this);
-    for (const control_spec& row : form()) {
+    for (const control_row& row : form()) {
         QWidget* control = build(*this, row);
         control->setObjectName(QLatin1String(row.name));
         control->setFont(runtime::form_font(row.points, row.bold, row.underline));
@@ -236,7 +236,7 @@ void w_dornik::set_tab_order() {
         QWidget* control;
     };
     std::vector<stop> stops;
-    for (const control_spec& row : form()) {
+    for (const control_row& row : form()) {
         if (row.tab > 0) {
             stops.push_back(
                 {row.tab, std::visit([this](auto member) -> QWidget* { return this->*member; },
