@@ -162,24 +162,26 @@ void w_about::show_picture() {
     p_1->setPixmap(picture.scaled(p_1->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 
-w_about* w_about::open(QPointer<w_about>& reference, const QString& gs_path) {
-    if (reference.isNull()) {
-        reference = new w_about(gs_path);
-        reference->setAttribute(Qt::WA_DeleteOnClose);
-        if (const QScreen* screen = reference->screen()) {
-            QRect placed = reference->geometry();
+w_about* w_about::open(QPointer<QWidget>& reference, const QString& gs_path) {
+    auto* about = qobject_cast<w_about*>(reference.data());
+    if (about == nullptr) {
+        about = new w_about(gs_path);
+        about->setAttribute(Qt::WA_DeleteOnClose);
+        if (const QScreen* screen = about->screen()) {
+            QRect placed = about->geometry();
             placed.moveCenter(screen->availableGeometry().center());
-            reference->move(placed.topLeft());
+            about->move(placed.topLeft());
         }
+        reference = about;
     }
-    if (reference->isMinimized()) {
-        reference->showNormal();
+    if (about->isMinimized()) {
+        about->showNormal();
     } else {
-        reference->show();
+        about->show();
     }
-    reference->raise();
-    reference->activateWindow();
-    return reference;
+    about->raise();
+    about->activateWindow();
+    return about;
 }
 
 } // namespace orvandel::ui

@@ -24,8 +24,10 @@ public:
 
     // Opens the about window through its one reference: makes and shows it
     // centred when the reference is empty, otherwise brings the open one
-    // forward. The window deletes itself when closed, which empties the reference.
-    static w_about* open(QPointer<w_about>& reference, const QString& gs_path);
+    // forward. The window deletes itself when closed, which empties the
+    // reference. The reference is a plain window pointer, as the application
+    // object keeps it.
+    static w_about* open(QPointer<QWidget>& reference, const QString& gs_path);
 
     // The file the picture was asked for: gs_path followed by "\res\about.JPG".
     [[nodiscard]] const QString& picturename() const { return picturename_; }

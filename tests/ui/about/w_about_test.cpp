@@ -171,11 +171,11 @@ void w_about_test::picture() {
 void w_about_test::opens_modeless_and_only_once() {
     QLineEdit main_window; // stands for the main window
     main_window.show();
-    QPointer<w_about> reference;
+    QPointer<QWidget> reference;
 
     w_about* first = w_about::open(reference, QDir::tempPath());
     QVERIFY(first != nullptr);
-    QCOMPARE(reference.data(), first);
+    QCOMPARE(reference.data(), static_cast<QWidget*>(first));
     QVERIFY(first->isVisible());
     QVERIFY(first->isWindow());
     QCOMPARE(first->windowModality(), Qt::NonModal);
@@ -204,7 +204,7 @@ void w_about_test::closing_closes_only_it() {
     QLineEdit main_window;
     main_window.setText(QStringLiteral("12345.67"));
     main_window.show();
-    QPointer<w_about> reference;
+    QPointer<QWidget> reference;
     w_about* about = w_about::open(reference, QDir::tempPath());
 
     if (by_ok) {
