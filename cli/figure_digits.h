@@ -115,6 +115,24 @@ inline char* write_cents(char* at, const calc::money& value) {
     if (value.coefficient < 0) {
         *at++ = '-';
     }
+    if constexpr (std::endian::native == std::endian::little) {
+        if (cents < digits::ten_to_the_8) {
+            // Below a million: six integer digits and two decimals in one
+            // word; the integer part keeps at least its last digit.
+            const std::uint64_t word =
+                digits::eight_digit_values(static_cast<std::uint32_t>(cents));
+            const std::uint64_t integer = word & 0x0000FFFFFFFFFFFFU;
+            int leading = std::countr_zero(integer) / 8;
+            leading = leading > 5 ? 5 : leading;
+            const std::uint64_t integer_text = (integer >> (8 * leading)) + digits::ascii_zeros;
+            std::memcpy(at, &integer_text, 8);
+            at += 6 - leading;
+            const auto decimals_text =
+                static_cast<std::uint32_t>('.' | (((word >> 48) + 0x3030U) << 8));
+            std::memcpy(at, &decimals_text, 4);
+            return at + 3;
+        }
+    }
     at = digits::number(at, cents / 100);
     *at = '.';
     std::memcpy(at + 1, digits::two_digits + 2 * (cents % 100), 2);
