@@ -2,6 +2,7 @@
 
 #include "runtime/fonts.h"
 #include "runtime/startup.h"
+#include "ui/about/w_about.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -26,6 +27,7 @@ orvandel::~orvandel() {
 void orvandel::open(const QStringList& /*commandline*/) {
     w_dornik = new ::orvandel::ui::w_dornik(gs_path);
     w_dornik->setAttribute(Qt::WA_DeleteOnClose);
+    w_dornik->set_about_opener([this] { ::orvandel::ui::w_about::open(w_about, gs_path); });
     w_dornik->open();
 }
 

@@ -9,6 +9,7 @@
 
 #include "runtime/clock.h"
 #include "runtime/edit_mask.h"
+#include "runtime/fonts.h"
 #include "runtime/message_box.h"
 #include "runtime/printing.h"
 #include "ui/main/w_dornik.h"
@@ -164,6 +165,7 @@ struct calculated_form {
     ui::w_dornik window{gs_path};
 
     calculated_form() {
+        runtime::install_font_substitutes();
         runtime::set_today_for_testing(QDate(2012, 9, 6));
         window.open();
         window.em_yjsk->set_text(QStringLiteral("12345.67"));
@@ -360,13 +362,14 @@ void printing_test::page_holds_the_whole_window() {
 }
 
 void printing_test::no_asks_first_and_prints_nothing() {
-    QWidget window;
-    window.resize(200, 100);
     const QString why_not = why_no_test_printer();
     const QList<int> jobs_before = printer_jobs();
+    calculated_form form;
+    const QStringList figures = form.figures();
+    runtime::take_recorded_boxes();
 
     runtime::push_answer(2);
-    runtime::confirm_and_print(window);
+    QTest::mouseClick(form.window.cb_1, Qt::LeftButton);
 
     const std::vector<runtime::shown_box> boxes = runtime::take_recorded_boxes();
     QCOMPARE(boxes.size(), std::size_t{1});
@@ -374,6 +377,7 @@ void printing_test::no_asks_first_and_prints_nothing() {
     QCOMPARE(boxes[0].text, QString::fromUtf8(confirmation));
     QCOMPARE(boxes[0].buttons, runtime::msg_buttons::yes_no);
     QCOMPARE(boxes[0].default_button, 2); // Enter answers No
+    QCOMPARE(form.figures(), figures);
     if (!why_not.isEmpty()) {
         QSKIP(qPrintable(QStringLiteral("job list not checked: ") + why_not));
     }
@@ -391,9 +395,11 @@ void printing_test::yes_prints_one_page_with_the_figures() {
     const QStringList figures = form.figures();
     QCOMPARE(figures.first(), QStringLiteral("12345.67"));
 
+    runtime::take_recorded_boxes();
     runtime::push_answer(1);
-    runtime::confirm_and_print(form.window);
+    QTest::mouseClick(form.window.cb_1, Qt::LeftButton);
     QCOMPARE(runtime::take_recorded_boxes().size(), std::size_t{1}); // the question only
+    QCOMPARE(form.figures(), figures);
 
     // Exactly one job, handed over before the command returned.
     QList<int> new_jobs = printer_jobs();
@@ -440,7 +446,7 @@ void printing_test::no_printer_is_reported() {
 
     runtime::push_answer(1);
     runtime::push_answer(1);
-    runtime::confirm_and_print(form.window);
+    QTest::mouseClick(form.window.cb_1, Qt::LeftButton);
 
     const std::vector<runtime::shown_box> boxes = runtime::take_recorded_boxes();
     QCOMPARE(boxes.size(), std::size_t{2});

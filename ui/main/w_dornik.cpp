@@ -4,6 +4,8 @@
 #include "runtime/clock.h"
 #include "runtime/fonts.h"
 #include "runtime/layout_units.h"
+#include "runtime/printing.h"
+#include "runtime/program.h"
 #include "runtime/settings_file.h"
 #include "runtime/working_directory.h"
 
@@ -128,11 +130,16 @@ void w_dornik::cb_fxjs_clicked() {
 }
 
 void w_dornik::cb_1_clicked() {
-    // Print: wired up by the printing work.
+    // Started by its access key the command has not taken the focus: the field
+    // being edited takes its final form first, as it does when the button is clicked.
+    runtime::commit_pending_edit(this);
+    runtime::confirm_and_print(*this);
 }
 
 void w_dornik::cb_2_clicked() {
-    // About: wired up by the about-window work (through open_about_).
+    if (open_about_) {
+        open_about_();
+    }
 }
 
 void w_dornik::cb_3_clicked() {
@@ -140,7 +147,8 @@ void w_dornik::cb_3_clicked() {
 }
 
 void w_dornik::cb_4_clicked() {
-    // System calculator: wired up by the program-starting work.
+    // Nothing is reported when no calculator can be started.
+    runtime::start_system_calculator();
 }
 
 } // namespace orvandel::ui
