@@ -76,10 +76,12 @@ bool batch_job::read_header() {
                              : is_day_count(role) ? cell_use::figure_or_copy
                                                   : cell_use::figure;
         uses_.push_back(use);
-        if (use == cell_use::copy && !runs_.empty() && runs_.back().use == cell_use::copy) {
+        if (use != cell_use::copy) {
+            runs_.push_back(figure_run(i, use, role));
+        } else if (!runs_.empty() && runs_.back().kind == run_kind::copy) {
             runs_.back().last = i;
         } else {
-            runs_.push_back({i, i, use, role});
+            runs_.push_back({i, i});
         }
     }
     if (index_[slot(column::amount)] < 0) {
@@ -89,13 +91,50 @@ bool batch_job::read_header() {
     for (const column role : output_columns) {
         if (index_[slot(role)] < 0) {
             appended_.push_back(role);
-            runs_.push_back({roles_.size(), roles_.size(), cell_use::figure, role});
+            runs_.push_back(figure_run(roles_.size(), cell_use::figure, role));
         }
     }
     line_end_ = header.line_end.empty() ? "\r\n" : std::string(header.line_end);
     bom_ = reader_.had_bom();
     write_header(header);
     return true;
+}
+
+batch_job::cell_run batch_job::figure_run(std::size_t at, cell_use use, column role) {
+    cell_run run{at, at, run_kind::money};
+    using figures = calc::late_fee_result;
+    const run_kind count =
+        use == cell_use::figure_or_copy ? run_kind::count_or_copy : run_kind::count;
+    switch (role) {
+    case column::days_before:
+        run.kind = count;
+        run.count = &figures::days_before;
+        break;
+    case column::days_after:
+        run.kind = count;
+        run.count = &figures::days_after;
+        break;
+    case column::total_days:
+        run.kind = count;
+        run.count = &figures::total_days;
+        break;
+    case column::fee_before:
+        run.money = &figures::fee_before;
+        break;
+    case column::fee_after:
+        run.money = &figures::fee_after;
+        break;
+    case column::total_fee:
+        run.money = &figures::total_fee;
+        break;
+    case column::tax_and_fee_total:
+        run.money = &figures::tax_and_fee_total;
+        break;
+    default:
+        run.kind = run_kind::error;
+        break;
+    }
+    return run;
 }
 
 void batch_job::write_header(const csv_record& header) {
@@ -349,7 +388,14 @@ void batch_job::write_row(const csv_record& record) {
             if (run != first) {
                 *at++ = ',';
             }
-            if (run->use == cell_use::copy || (run->use == cell_use::figure_or_copy && !ok)) {
+            switch (run->kind) {
+            case run_kind::count_or_copy:
+                if (ok) {
+                    at = write_count(at, outcome_.figures.*(run->count));
+                    break;
+                }
+                [[fallthrough]];
+            case run_kind::copy: {
                 // A run of passed-through cells is one stretch of the record,
                 // commas included, so it is copied at once.
                 const char* const from = cells[run->first].raw.data();
@@ -357,8 +403,23 @@ void batch_job::write_row(const csv_record& record) {
                 const auto size = static_cast<std::size_t>(end.data() + end.size() - from);
                 std::memcpy(at, from, size);
                 at += size;
-            } else {
-                at = put_output(at, run->role);
+                break;
+            }
+            case run_kind::count:
+                if (ok) {
+                    at = write_count(at, outcome_.figures.*(run->count));
+                }
+                break;
+            case run_kind::money:
+                if (ok) {
+                    at = put_money(at, outcome_.figures.*(run->money));
+                }
+                break;
+            case run_kind::error:
+                if (!outcome_.error.empty()) {
+                    at = write_cell(at, outcome_.error);
+                }
+                break;
             }
         }
     }

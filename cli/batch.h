@@ -119,12 +119,21 @@ private:
     // The cells of a regular output row, in order: header columns grouped so
     // that neighbouring passed-through cells form one run, then one run for
     // each appended column.
+    enum class run_kind : unsigned char {
+        copy,          // input cells passed through
+        count,         // a day count
+        count_or_copy, // a day count when the row was computed, the input cell otherwise
+        money,         // an amount
+        error,         // the error cell
+    };
     struct cell_run {
         std::size_t first = 0;
         std::size_t last = 0;
-        cell_use use = cell_use::copy;
-        column role = column::other; // of a figure
+        run_kind kind = run_kind::copy;
+        calc::day_count calc::late_fee_result::*count = nullptr; // of count runs
+        calc::money calc::late_fee_result::*money = nullptr;     // of money runs
     };
+    static cell_run figure_run(std::size_t at, cell_use use, column role);
     std::vector<cell_run> runs_;
     std::array<std::ptrdiff_t, column_count> index_{}; // header position of each role, or -1
     std::vector<column> appended_;                     // output columns the input lacks

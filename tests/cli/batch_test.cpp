@@ -140,6 +140,11 @@ INSTANTIATE_TEST_SUITE_P(
             "1,2001-04-21,2001-05-10,,,,,,,,row: 6 cells but the header has 5,surplus\n"
             "1,,,0,\"0\n\",,,,,,row: the input ends inside a quoted cell\n",
             1},
+        batch_case{"bad_row_leaves_appended_day_counts_empty",
+                   "amount,start_date,end_date\n,2001-04-21,2001-05-10\n",
+                   "amount,start_date,end_date," + added +
+                       "\n,2001-04-21,2001-05-10,,,,,,,,amount: missing\n",
+                   1},
         batch_case{"blank_lines", "amount,days_before,days_after\n1,0,0\n\n1,0,0\n\n\n",
                    "amount,days_before,days_after,total_days,fee_before,fee_after,total_fee,"
                    "tax_and_fee_total,error\n1,0,0,0,0.00,0.00,0.00,1.00,\n"
