@@ -166,6 +166,10 @@ public:
         face.setUnderline(false);
         face.setOverline(false);
         face.setStrikeOut(false);
+        // The run's face may carry no marks of what was set on it (a button
+        // caption's runs do not); unmarked, the player's painter would take
+        // its own default face for it instead.
+        face.setResolveMask(QFont::AllPropertiesResolved);
         add([baseline, face, text = item.text()](QPainter& p, const QTransform&) {
             p.setFont(face);
             p.drawText(baseline, text);

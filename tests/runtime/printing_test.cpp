@@ -209,23 +209,29 @@ private slots:
 };
 
 void printing_test::recording_draws_texts_where_the_screen_does_data() {
+    QTest::addColumn<bool>("button"); // a button caption, else a label
     QTest::addColumn<QString>("face");
     QTest::addColumn<QString>("text");
-    QTest::newRow("Latin") << "DejaVu Sans"
-                           << "Amount 12345.67";
+    QTest::newRow("Latin label") << false << "DejaVu Sans"
+                                 << "Amount 12345.67";
     // Chinese characters come from a fallback face with other line metrics.
-    QTest::newRow("Chinese from a fallback face") << "DejaVu Sans"
+    QTest::newRow("Chinese from a fallback face") << false << "DejaVu Sans"
                                                   << "重置(C) 2001年05月01日";
-    QTest::newRow("Chinese face") << "Noto Serif CJK SC"
+    QTest::newRow("Chinese face") << false << "Noto Serif CJK SC"
                                   << "合计应加征滞纳金= 302.47";
+    // A caption with an access key is drawn in runs whose face is left unset.
+    QTest::newRow("caption with an access key") << true << "Noto Serif CJK SC"
+                                                << "打印(&D) 302.47";
 }
 
 void printing_test::recording_draws_texts_where_the_screen_does() {
+    QFETCH(bool, button);
     QFETCH(QString, face);
     QFETCH(QString, text);
     QWidget window;
     window.resize(360, 80);
-    auto* label = new QLabel(text, &window);
+    QWidget* label = button ? static_cast<QWidget*>(new QPushButton(text, &window))
+                            : static_cast<QWidget*>(new QLabel(text, &window));
     label->setFont(QFont(face, 12));
     label->setGeometry(10, 10, 340, 60);
     window.show();
@@ -233,8 +239,9 @@ void printing_test::recording_draws_texts_where_the_screen_does() {
 
     const QImage screen = window.grab().toImage();
     const QImage recorded = play(runtime::record_window(window));
-    const QRect on_screen = ink(screen, label->geometry());
-    const QRect replayed = ink(recorded, label->geometry());
+    const QRect inside = label->geometry().adjusted(4, 4, -4, -4); // not a button's frame
+    const QRect on_screen = ink(screen, inside);
+    const QRect replayed = ink(recorded, inside);
     QVERIFY(!on_screen.isEmpty());
     const QMargins apart(
         qAbs(replayed.left() - on_screen.left()), qAbs(replayed.top() - on_screen.top()),
