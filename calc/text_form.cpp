@@ -1,5 +1,6 @@
 #include "text_form.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -15,35 +16,39 @@ constexpr auto max_coefficient =
 
 } // namespace
 
-result<money, number_text_error> parse_decimal_text(std::string_view text, int max_integer_digits,
-                                                    int max_decimals) {
-    if (text.empty()) {
-        return number_text_error::empty;
+namespace {
+
+// Reads a run of digits from `p` into `value`; returns where the run ends.
+// Eighteen digits always fit 64 bits, so only longer texts are checked.
+template <bool may_overflow>
+const char* read_digits(const char* p, const char* end, std::uint64_t& value, bool& overflow) {
+    for (; p != end && is_digit(*p); ++p) {
+        const auto digit = static_cast<std::uint64_t>(*p - '0');
+        if constexpr (may_overflow) {
+            overflow = overflow || value > (max_coefficient - digit) / 10U;
+        }
+        value = value * 10U + digit;
     }
-    // One pass: digits before the point, then digits after it.
-    std::size_t integer_digits = 0;
-    std::size_t decimals = 0;
-    bool seen_point = false;
+    return p;
+}
+
+template <bool may_overflow>
+result<money, number_text_error> read_decimal(std::string_view text, int max_integer_digits,
+                                              int max_decimals) {
+    // Digits, then optionally "." and more digits, then nothing.
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
     std::uint64_t coefficient = 0;
     bool overflow = false;
-    for (const char c : text) {
-        if (c == '.' && !seen_point) {
-            seen_point = true;
-            continue;
-        }
-        if (!is_digit(c)) {
-            return number_text_error::not_a_number;
-        }
-        ++(seen_point ? decimals : integer_digits);
-        const auto digit = static_cast<std::uint64_t>(c - '0');
-        // Eighteen digits always fit; only wider limits a caller may pass
-        // need the check.
-        if (integer_digits + decimals > 18) {
-            overflow = overflow || coefficient > (max_coefficient - digit) / 10U;
-        }
-        coefficient = coefficient * 10U + digit;
+    const char* p = read_digits<may_overflow>(begin, end, coefficient, overflow);
+    const auto integer_digits = static_cast<std::size_t>(p - begin);
+    std::size_t decimals = 0;
+    if (p != end && *p == '.') {
+        const char* const fraction = p + 1;
+        p = read_digits<may_overflow>(fraction, end, coefficient, overflow);
+        decimals = static_cast<std::size_t>(p - fraction);
     }
-    if (integer_digits + decimals == 0) {
+    if (p != end || integer_digits + decimals == 0) {
         return number_text_error::not_a_number;
     }
     if (integer_digits > static_cast<std::size_t>(max_integer_digits) || overflow) {
@@ -55,19 +60,36 @@ result<money, number_text_error> parse_decimal_text(std::string_view text, int m
     return money{static_cast<std::int64_t>(coefficient), static_cast<int>(decimals)};
 }
 
+} // namespace
+
+result<money, number_text_error> parse_decimal_text(std::string_view text, int max_integer_digits,
+                                                    int max_decimals) {
+    if (text.empty()) {
+        return number_text_error::empty;
+    }
+    return text.size() <= 18 ? read_decimal<false>(text, max_integer_digits, max_decimals)
+                             : read_decimal<true>(text, max_integer_digits, max_decimals);
+}
+
 result<money, number_text_error> parse_amount_text(std::string_view text) {
     return parse_decimal_text(text, amount_integer_digits, amount_decimals);
 }
 
 result<day_count, number_text_error> parse_day_count_text(std::string_view text) {
-    if (text.find('.') != std::string_view::npos) {
-        return number_text_error::not_a_number; // a count of days has no point, not even "5."
+    if (text.empty()) {
+        return number_text_error::empty;
     }
-    const auto value = parse_decimal_text(text, day_count_digits, 0);
-    if (!value) {
-        return value.error();
+    if (!std::all_of(text.begin(), text.end(), is_digit)) {
+        return number_text_error::not_a_number; // no point either, not even "5."
     }
-    return value->coefficient;
+    if (text.size() > day_count_digits) {
+        return number_text_error::too_many_integer_digits;
+    }
+    day_count value = 0;
+    for (const char c : text) {
+        value = value * 10 + (c - '0');
+    }
+    return value;
 }
 
 std::string default_text(day_count value) {
