@@ -1,4 +1,5 @@
-# Tests of printing, program starting and picture loading.
+# Tests of printing and program starting (picture loading is tested through
+# the about window, tests/ui/about).
 
 function(orvandel_services_test name source)
     add_executable(${name} ${CMAKE_CURRENT_LIST_DIR}/${source})
@@ -8,10 +9,6 @@ endfunction()
 orvandel_services_test(runtime_program_test program_test.cpp orvandel_runtime)
 add_test(NAME runtime_program_test COMMAND runtime_program_test)
 set_tests_properties(runtime_program_test PROPERTIES ENVIRONMENT "${ORVANDEL_TEST_ENV}")
-
-orvandel_services_test(runtime_picture_test picture_test.cpp orvandel_runtime)
-add_test(NAME runtime_picture_test COMMAND runtime_picture_test)
-set_tests_properties(runtime_picture_test PROPERTIES ENVIRONMENT "${ORVANDEL_TEST_ENV}")
 
 # Printing prints the main window after a calculation. Three runs of one
 # program: the cases that need no printer; the print-server cases, against the
