@@ -8,7 +8,6 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 
-#include <algorithm>
 #include <string>
 #endif
 
@@ -44,7 +43,7 @@ QString find_desktop_calculator() {
 #ifdef Q_OS_WIN
 
 std::int32_t getwindowsdirectory(QString& lpbuffer, std::int32_t nsize) {
-    std::wstring buffer(static_cast<std::size_t>(std::max(nsize, 0)), L' ');
+    std::wstring buffer(static_cast<std::size_t>(nsize > 0 ? nsize : 0), L' ');
     const UINT length = GetWindowsDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
     if (length > 0 && length < buffer.size()) {
         lpbuffer = QString::fromWCharArray(buffer.data(), static_cast<qsizetype>(length));
