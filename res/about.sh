@@ -25,11 +25,11 @@ beads() { # x upper_down lower_count
 }
 rods=""
 n=0
-for spec in "0 2" "0 0" "0 0" "0 1" "0 0" "1 0" "0 1"; do
+for counts in "0 2" "0 0" "0 0" "0 1" "0 0" "1 0" "0 1"; do
     x=$((92 + n * 36))
     rods="$rods line $x,110 $x,362 "
     # shellcheck disable=SC2086
-    beads=$(beads $x $spec)
+    beads=$(beads $x $counts)
     all_beads="${all_beads:-} $beads"
     n=$((n + 1))
 done
