@@ -3,7 +3,7 @@
 
 #include "run_cli.h"
 
-#include <initializer_list>
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -13,20 +13,20 @@ namespace orvandel::cli::testing_support {
 
 struct run_result {
     int status = -1;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
-inline run_result run(std::initializer_list<std::string_view> args, const std::string& input = {}) {
-    const std::vector<std::string_view> list(args);
+// `args` is the command line with its arguments separated by single spaces.
+inline run_result run(std::string_view args, const std::string& input = {}) {
+    std::vector<std::string_view> list;
+    for (std::size_t at = 0, end = 0; at < args.size(); at = end + 1) {
+        end = std::min(args.find(' ', at), args.size());
+        list.push_back(args.substr(at, end - at));
+    }
     std::istringstream in(input);
-    std::ostringstream out;
-    std::ostringstream err;
-    run_result r;
-    r.status = run_cli(list, in, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
+    std::ostringstream out, err;
+    const int status = run_cli(list, in, out, err);
+    return {status, out.str(), err.str()};
 }
 
 } // namespace orvandel::cli::testing_support
