@@ -7,9 +7,9 @@
 #include "runtime/message_box.h"
 #include "ui/main/w_dornik.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
-#include <QPushButton>
+#include <QFile>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,49 +18,74 @@
 
 namespace orvandel::test {
 
-inline const QDate fixed_today{2024, 3, 15};
+inline const QString formula_before =
+    QStringLiteral("=应缴税款金额*滞纳天数*加收率(2001年5月1日前按千分之二)");
+inline const QString formula_after =
+    QStringLiteral("=应缴税款金额*滞纳天数*加收率(2001年5月1日后按万分之五)");
 
 struct opened_form {
     QTemporaryDir config_home;
     QString gs_path;
     std::unique_ptr<ui::w_dornik> window;
 
-    // `before_open` runs once the settings folder is set, before the window opens.
-    template <class F = void (*)(const QString&)>
-    explicit opened_form(F before_open = [](const QString&) {}) {
+    // `block_settings`: a file stands where the settings folder should be.
+    explicit opened_form(bool block_settings = false) {
         QCoreApplication::setApplicationName(QStringLiteral("orvandel"));
         qputenv("XDG_CONFIG_HOME", config_home.path().toLocal8Bit());
         runtime::install_font_substitutes();
-        runtime::set_today_for_testing(fixed_today);
-        before_open(config_home.path());
+        runtime::set_today_for_testing(QDate(2024, 3, 15));
+        if (block_settings) {
+            QFile(config_home.filePath(QStringLiteral("orvandel"))).open(QIODevice::WriteOnly);
+        }
         window = std::make_unique<ui::w_dornik>(gs_path);
         window->open();
         window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
     }
-    ~opened_form() {
-        runtime::set_today_for_testing(std::nullopt);
-        (void)runtime::take_recorded_boxes();
-    }
-    opened_form(const opened_form&) = delete;
-    opened_form& operator=(const opened_form&) = delete;
+    ~opened_form() { (void)runtime::take_recorded_boxes(); }
 
     ui::w_dornik* operator->() const { return window.get(); }
 };
 
-// Selects the field's text with the mouse and the keyboard and types over it.
-inline void type_into(runtime::edit_mask* field, const QString& keys) {
-    QTest::mouseClick(field, Qt::LeftButton);
-    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(field, keys);
+// Acts on the form step by step, as a person would: "em_2=2001-04-21" types over
+// a field, "em_yjsk:=12a" gives it a text typing cannot give, a control's name
+// clicks it, anything else ("Tab", "Return", "Alt+S", "Up") presses the keys
+// where the focus is.
+inline void perform(const opened_form& f, const QString& steps) {
+    for (const QString& step : steps.split(u' ', Qt::SkipEmptyParts)) {
+        const auto set = step.indexOf(QLatin1String(":=")), typed = step.indexOf(u'=');
+        if (set > 0) {
+            f.window->findChild<runtime::edit_mask*>(step.left(set))->set_text(step.mid(set + 2));
+        } else if (typed > 0) {
+            auto* field = f.window->findChild<QWidget*>(step.left(typed));
+            QTest::mouseClick(field, Qt::LeftButton); // and select all, to type over it
+            QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(field, step.mid(typed + 1));
+        } else if (auto* control = f.window->findChild<QWidget*>(step)) {
+            QTest::mouseClick(control, Qt::LeftButton);
+        } else {
+            QTest::keySequence(QApplication::focusWidget(), QKeySequence(step));
+        }
+    }
+}
+
+// name=text of every control, in the order the window holds them.
+inline QStringList controls(const QWidget& window) {
+    QStringList shown;
+    for (const QObject* child : window.children()) {
+        if (child->isWidgetType()) {
+            shown << child->objectName() + u'=' + child->property("text").toString();
+        }
+    }
+    return shown;
 }
 
 // Saves the window as a PNG in $ORVANDEL_SCREENSHOT_DIR, when that is set,
 // for people to look at the form; nothing compares the pictures.
 inline void save_screenshot(QWidget& window, const QString& name) {
-    const QString folder = qEnvironmentVariable("ORVANDEL_SCREENSHOT_DIR");
-    if (!folder.isEmpty()) {
+    if (const QString folder = qEnvironmentVariable("ORVANDEL_SCREENSHOT_DIR"); !folder.isEmpty()) {
         QDir().mkpath(folder);
-        window.grab().save(QDir(folder).filePath(name + QStringLiteral(".png")));
+        window.grab().save(folder + u'/' + name + QStringLiteral(".png"));
     }
 }
 
