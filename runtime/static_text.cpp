@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QTextLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace orvandel::runtime {
@@ -24,6 +25,16 @@ qreal static_text::em() const {
     return QFontInfo(font()).pixelSize();
 }
 
+qreal static_text::line_step(int lines) const {
+    const qreal tightest = em() * 1.02;
+    const qreal loosest = em() * 1.2;
+    if (lines < 2) {
+        return loosest;
+    }
+    const qreal fitting = (height() - em()) / (lines - 1);
+    return std::clamp(fitting, tightest, loosest);
+}
+
 int static_text::lay_out(QTextLayout& layout) const {
     QTextOption options(alignment() & Qt::AlignHorizontal_Mask);
     options.setWrapMode(wordWrap() ? QTextOption::WrapAtWordBoundaryOrAnywhere
@@ -33,17 +44,21 @@ int static_text::lay_out(QTextLayout& layout) const {
     int lines = 0;
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(width());
-        line.setPosition(QPointF(0, lines * line_step() + baseline_in_em * em() - line.ascent()));
         ++lines;
     }
     layout.endLayout();
+    const qreal step = line_step(lines);
+    for (int i = 0; i < lines; ++i) {
+        QTextLine line = layout.lineAt(i);
+        line.setPosition(QPointF(0, i * step + baseline_in_em * em() - line.ascent()));
+    }
     return lines;
 }
 
 int static_text::text_height() const {
     QTextLayout layout(text(), font(), this);
     const int lines = lay_out(layout);
-    return lines == 0 ? 0 : static_cast<int>(std::ceil((lines - 1) * line_step() + em()));
+    return lines == 0 ? 0 : static_cast<int>(std::ceil((lines - 1) * line_step(lines) + em()));
 }
 
 void static_text::paintEvent(QPaintEvent* /*event*/) {

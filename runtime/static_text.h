@@ -1,7 +1,8 @@
 #pragma once
 // A static text of the form: a label that breaks long text into lines and lays
-// the lines out as tightly as the form's boxes were drawn for (one line per
-// em, with the Chinese glyphs' em box starting at the top of each line). The
+// the lines out within the box the form drew for them (with the Chinese
+// glyphs' em box starting at the top of each line, and as much space between
+// lines as the box allows). The
 // CJK faces installed on Linux carry far more line spacing than the Song face
 // the form was designed with; with Qt's own spacing the boxes would cut off
 // their last line.
@@ -29,7 +30,9 @@ private:
     // returns the number of lines.
     int lay_out(QTextLayout& layout) const;
     [[nodiscard]] qreal em() const;
-    [[nodiscard]] qreal line_step() const { return em() * 1.02; }
+    // Distance between baselines: up to 1.2 em where the box has the room,
+    // never less than 1.02 em.
+    [[nodiscard]] qreal line_step(int lines) const;
 };
 
 } // namespace orvandel::runtime

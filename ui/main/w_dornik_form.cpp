@@ -95,7 +95,9 @@ const std::array<control_row, 36>& form() {
             .blue = true, .alignment = right, .picture = count_shown},
         {.name = "em_znts", .member = &w_dornik::em_znts, .text = "0", .units = {1248, 1180, 471, 88}, .tab = 160,
             .alignment = right, .picture = count_shown},
-        {.name = "st_16", .member = &w_dornik::st_16, .text = short_note, .units = {55, 132, 1673, 272},
+        // The note's box is drawn 272 units tall for five lines; 300 gives the
+        // CJK faces room between lines and still ends above the amount row.
+        {.name = "st_16", .member = &w_dornik::st_16, .text = short_note, .units = {55, 132, 1673, 300},
             .points = 10, .blue = true},
         {.name = "st_9", .member = &w_dornik::st_9, .text = form_text::fee_after_label, .units = {165, 1912, 896, 52},
             .points = 10, .blue = true, .alignment = right},

@@ -72,7 +72,7 @@ void form_test::layout_keys_and_names() {
     // clang-format off
     const std::vector<std::pair<QWidget*, QRect>> placed{ // where resizing leaves them
         {f->cb_4, {230, 6, 161, 22}},     // (1047, 24, 731, 88) units
-        {f->st_16, {12, 33, 368, 68}},    // (55, 132, 1673, 272)
+        {f->st_16, {12, 33, 368, 75}},    // (55, 132, 1673, 300)
         {f->cb_js, {4, 262, 67, 22}},     // (18, 1048, 306, 88)
         {f->em_hj, {193, 550, 185, 22}}}; // (878, 2200, 841, 88)
     // clang-format on
