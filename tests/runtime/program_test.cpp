@@ -1,106 +1,65 @@
-// Starting programs: the system calculator is the first desktop calculator on
-// PATH, or nothing when there is none; arguments reach a program as given, with
-// no shell in between. Fake calculators (shell scripts that record how they
-// were started) sit in a folder that is the whole of PATH.
+// The System calculator button starts the first desktop calculator found on
+// PATH, one more per press, with no shell in between; with none it does nothing
+// and says nothing. Fake calculators (scripts that log their start) sit in a
+// folder that is the whole of PATH, named so that a shell would split it.
 
-#include "runtime/program.h"
+#include "runtime/message_box.h"
+#include "ui/main/w_dornik.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
-
-using namespace orvandel;
-
 class program_test : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup() { qputenv("PATH", saved_path_); }
-    void calculator_is_the_first_found_data();
-    void calculator_is_the_first_found();
-    void arguments_arrive_as_given();
-
-private:
-    void install(const QString& name, bool executable = true);
-    [[nodiscard]] QStringList started() const;
-
-    std::unique_ptr<QTemporaryDir> path_;
-    QByteArray saved_path_;
+    void calculator_button_data();
+    void calculator_button();
 };
 
-void program_test::init() {
-    path_ = std::make_unique<QTemporaryDir>();
-    qputenv("ORVANDEL_FAKE_LOG", path_->filePath(QStringLiteral("started.log")).toUtf8());
-    saved_path_ = qgetenv("PATH");
-    qputenv("PATH", path_->path().toUtf8());
-}
-
-void program_test::install(const QString& name, bool executable) {
-    QFile script(path_->filePath(name));
-    QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\necho \"started ${0##*/} $#\" >>\"$ORVANDEL_FAKE_LOG\"\n"
-                 "for a in \"$@\"; do echo \"argument <$a>\" >>\"$ORVANDEL_FAKE_LOG\"; done\n");
-    script.close();
-    QVERIFY(script.setPermissions(executable ? QFileDevice::ReadOwner | QFileDevice::ExeOwner
-                                             : QFileDevice::ReadOwner));
-}
-
-QStringList program_test::started() const {
-    QFile log(path_->filePath(QStringLiteral("started.log")));
-    return log.open(QIODevice::ReadOnly)
-               ? QString::fromUtf8(log.readAll()).split(u'\n', Qt::SkipEmptyParts)
-               : QStringList();
-}
-
-void program_test::calculator_is_the_first_found_data() {
-    QTest::addColumn<QStringList>("installed");
+void program_test::calculator_button_data() {
+    QTest::addColumn<QStringList>("executable");
     QTest::addColumn<QStringList>("not_executable");
-    QTest::addColumn<QString>("expected"); // empty: none starts
+    QTest::addColumn<QString>("started"); // empty: none
     QTest::newRow("only the last of the list") << QStringList{"xcalc"} << QStringList{} << "xcalc";
     QTest::newRow("GNOME before the rest") << QStringList{"xcalc", "galculator", "gnome-calculator"}
                                            << QStringList{} << "gnome-calculator";
-    QTest::newRow("KDE before MATE")
-        << QStringList{"mate-calc", "kcalc"} << QStringList{} << "kcalc";
     QTest::newRow("one that cannot run is passed over")
         << QStringList{"qalculate-gtk"} << QStringList{"gnome-calculator"} << "qalculate-gtk";
     QTest::newRow("none") << QStringList{"calculator"} << QStringList{"xcalc"} << "";
 }
 
-void program_test::calculator_is_the_first_found() {
-    QFETCH(QStringList, installed);
+void program_test::calculator_button() {
+    QFETCH(QStringList, executable);
     QFETCH(QStringList, not_executable);
-    QFETCH(QString, expected);
-    for (const QString& name : installed) {
-        install(name);
+    QFETCH(QString, started);
+    QTemporaryDir path(QDir::tempPath() + "/my calc 'q'-XXXXXX");
+    for (const QString& name : executable + not_executable) {
+        QFile script(path.filePath(name));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\necho \"${0##*/} $#\" >>\"$ORVANDEL_FAKE_LOG\"\n");
+        QVERIFY(script.setPermissions(executable.contains(name)
+                                          ? QFileDevice::ReadOwner | QFileDevice::ExeOwner
+                                          : QFileDevice::ReadOwner));
     }
-    for (const QString& name : not_executable) {
-        install(name, false);
-    }
-    QCOMPARE(runtime::start_system_calculator(), !expected.isEmpty());
-    if (expected.isEmpty()) {
-        QCOMPARE(started(), QStringList());
-    } else {
-        QTRY_COMPARE(started(), QStringList{QStringLiteral("started %1 0").arg(expected)});
-    }
-}
+    const QString log = path.filePath("started.log");
+    qputenv("ORVANDEL_FAKE_LOG", log.toUtf8());
+    const QByteArray saved_path = qgetenv("PATH");
+    qputenv("PATH", path.path().toUtf8());
+    QString gs_path;
+    orvandel::ui::w_dornik window(gs_path);
+    QTest::mouseClick(window.cb_4, Qt::LeftButton);
+    QTest::mouseClick(window.cb_4, Qt::LeftButton);
+    qputenv("PATH", saved_path);
 
-void program_test::arguments_arrive_as_given() {
-    install(QStringLiteral("recorder"));
-    const QString marker = path_->filePath(QStringLiteral("touched"));
-    const QStringList arguments{"two words", QStringLiteral("$(touch %1)").arg(marker), "'q'", "*",
-                                "税款"};
-    QVERIFY(runtime::run_program(QStringLiteral("recorder"), arguments));
-    QVERIFY(!runtime::run_program(path_->filePath(QStringLiteral("missing"))));
-
-    QStringList expected{QStringLiteral("started recorder 5")};
-    for (const QString& argument : arguments) {
-        expected.append(QStringLiteral("argument <%1>").arg(argument));
-    }
-    QTRY_COMPARE(started(), expected);
-    QVERIFY(!QFile::exists(marker));
+    QVERIFY(orvandel::runtime::take_recorded_boxes().empty()); // nothing is reported
+    const auto logged = [&log] {
+        QFile file(log);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QString per_press = started.isEmpty() ? QString() : started + " 0\n";
+    QTRY_COMPARE(logged(), (per_press + per_press).toUtf8());
 }
 
 QTEST_MAIN(program_test)

@@ -1,15 +1,15 @@
-// The about window: its texts, where its picture comes from, and the link.
-// Opening and closing it through the main window: main_window_test.cpp.
+// The about window: its texts and link, and the compiled-in picture when the
+// file is missing or unreadable; opened by the main window's About: modeless,
+// only once, with the picture below the working directory, closed alone by OK.
 
+#include "app/orvandel.h"
 #include "ui/about/w_about.h"
 
-#include <QApplication>
-#include <QBuffer>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -18,8 +18,22 @@ using orvandel::ui::w_about;
 
 namespace {
 
+const QColor red(220, 20, 20);
+
+// Makes `folder`/res holding about.JPG: a red picture for "red", else `bytes`,
+// or no file when they are empty.
+bool put_picture(const QString& folder, const QByteArray& bytes) {
+    QImage picture(200, 366, QImage::Format_RGB32);
+    picture.fill(red);
+    QFile file(folder + "/res/about.JPG");
+    return QDir().mkpath(folder + "/res") &&
+           (bytes == "red" ? picture.save(file.fileName(), "JPG")
+                           : bytes.isEmpty() || (file.open(QIODevice::WriteOnly) &&
+                                                 file.write(bytes) == bytes.size()));
+}
+
 // The mean colour tells the pictures here apart at any scale.
-QColor mean_colour(const QImage& image) {
+QColor mean(const QImage& image) {
     return image.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixelColor(0, 0);
 }
 
@@ -42,99 +56,96 @@ class w_about_test : public QObject {
     Q_OBJECT
 
 private slots:
-    void texts_data();
-    void texts();
+    void texts_and_link();
     void picture_data();
     void picture();
-    void link_opens_the_address();
+    void opened_from_the_main_window();
 };
 
-void w_about_test::texts_data() {
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("product name") << "st_1"
-                                  << "Orvandel";
-    QTest::newRow("version line") << "st_2"
-                                  << "版本号：V2.0(20120906)";
-    QTest::newRow("invitation") << "st_5"
-                                << "欢迎与作者联系，在本计算器基础上定制特定功能。";
-    QTest::newRow("web label") << "st_6"
-                               << "开发者网站:";
-    QTest::newRow("mail label") << "st_3"
-                                << "电子邮件地址：";
-    QTest::newRow("credit") << "st_8"
-                            << "开      发    者: Orvandel 开发组";
-    QTest::newRow("rights") << "st_4"
-                            << "版权所有 © 2012 Orvandel 开发组";
-    QTest::newRow("mail address") << "sle_1"
-                                  << "orvandel@example.org";
-    QTest::newRow("OK") << "cb_1"
-                        << "确定";
-}
-
-void w_about_test::texts() {
-    QFETCH(QString, control);
-    QFETCH(QString, expected);
-    const w_about about(QDir::tempPath());
-    QCOMPARE(about.windowTitle(), QStringLiteral("关于OrvandelV1.0"));
-    QVERIFY(about.st_7->text().contains(QStringLiteral("滞纳金"))); // the open handler's notice
-    QVERIFY(about.sle_1->isReadOnly());
-    const QObject* shown = about.findChild<QObject*>(control);
-    QVERIFY(shown != nullptr);
-    QCOMPARE(shown->property("text").toString(), expected);
-    // The whole text shows: the Chinese faces' lines are taller than the boxes were drawn for.
-    if (const auto* label = qobject_cast<const QLabel*>(shown)) {
-        QVERIFY(label->width() >= label->sizeHint().width());
-        QVERIFY(label->height() >= label->sizeHint().height());
-    }
-}
-
-void w_about_test::picture_data() {
-    QTest::addColumn<QString>("suffix");     // appended to the directory to make gs_path
-    QTest::addColumn<QByteArray>("content"); // of res/about.JPG below it; empty: no file
-    QTest::addColumn<bool>("from_file");
-    QByteArray red;
-    QBuffer buffer(&red);
-    buffer.open(QIODevice::WriteOnly);
-    QImage image(200, 366, QImage::Format_RGB32);
-    image.fill(QColor(220, 20, 20));
-    image.save(&buffer, "JPG");
-    QTest::newRow("file below the directory") << "" << red << true;
-    QTest::newRow("directory ending in a separator") << "/" << red << true;
-    QTest::newRow("no file: compiled-in picture") << "" << QByteArray() << false;
-    QTest::newRow("not a picture: compiled-in picture") << "" << QByteArray("not a JPEG") << false;
-}
-
-void w_about_test::picture() {
-    QFETCH(QString, suffix);
-    QFETCH(QByteArray, content);
-    QFETCH(bool, from_file);
-    QTemporaryDir temp;
-    const QString folder = temp.filePath(QStringLiteral("my work"));
-    QVERIFY(QDir().mkpath(folder + QStringLiteral("/res")));
-    if (!content.isEmpty()) {
-        QFile file(folder + QStringLiteral("/res/about.JPG"));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    }
-    const w_about about(folder + suffix);
-
-    QCOMPARE(about.picturename(), folder + suffix + QStringLiteral("\\res\\about.JPG"));
-    const QColor shown = mean_colour(about.p_1->pixmap().toImage());
-    const QImage builtin(QStringLiteral(":/orvandel/about.JPG"));
-    QCOMPARE(builtin.size(), QSize(200, 366));
-    QVERIFY(near(shown, from_file ? QColor(220, 20, 20) : mean_colour(builtin)));
-}
-
-void w_about_test::link_opens_the_address() {
-    url_recorder recorder;
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
+void w_about_test::texts_and_link() {
     w_about about(QDir::tempPath());
+    QCOMPARE(about.windowTitle(), "关于OrvandelV1.0");
+    QVERIFY(about.st_7->text().contains("滞纳金")); // the open handler's notice
+    QVERIFY(about.sle_1->isReadOnly());
+    // clang-format off
+    const std::pair<const char*, const char*> texts[] = {
+        {"st_1", "Orvandel"}, {"st_2", "版本号：V2.0(20120906)"},
+        {"st_5", "欢迎与作者联系，在本计算器基础上定制特定功能。"},
+        {"st_6", "开发者网站:"}, {"st_3", "电子邮件地址："},
+        {"st_8", "开      发    者: Orvandel 开发组"}, {"st_4", "版权所有 © 2012 Orvandel 开发组"},
+        {"sle_1", "orvandel@example.org"}, {"cb_1", "确定"}};
+    // clang-format on
+    for (const auto& [name, text] : texts) {
+        const QObject* shown = about.findChild<QObject*>(name);
+        QVERIFY2(shown != nullptr, name);
+        QCOMPARE(shown->property("text").toString(), QString::fromUtf8(text));
+        // The whole text shows: the Chinese faces' lines are taller than the boxes were drawn for.
+        if (const auto* label = qobject_cast<const QLabel*>(shown)) {
+            QVERIFY2(label->width() >= label->sizeHint().width() &&
+                         label->height() >= label->sizeHint().height(),
+                     name);
+        }
+    }
+
+    url_recorder recorder;
+    QDesktopServices::setUrlHandler("https", &recorder, "open");
     about.show();
     QVERIFY(QTest::qWaitForWindowExposed(&about));
     QTest::mouseClick(about.shl_1, Qt::LeftButton, {}, QPoint(8, about.shl_1->height() / 3));
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-    QCOMPARE(recorder.opened, QList<QUrl>{QUrl(QStringLiteral("https://orvandel.example.org/"))});
+    QDesktopServices::unsetUrlHandler("https");
+    QCOMPARE(recorder.opened, QList<QUrl>{QUrl("https://orvandel.example.org/")});
     QVERIFY(about.shl_1->width() >= about.shl_1->sizeHint().width()); // the whole address shows
+}
+
+void w_about_test::picture_data() {
+    QTest::addColumn<QByteArray>("content"); // of res/about.JPG; empty: no file
+    QTest::newRow("no file") << QByteArray();
+    QTest::newRow("not a picture") << QByteArray("not a JPEG");
+}
+
+void w_about_test::picture() {
+    QFETCH(QByteArray, content);
+    QTemporaryDir temp;
+    const QString folder = temp.filePath("my work");
+    QVERIFY(put_picture(folder, content));
+    const w_about about(folder);
+
+    QCOMPARE(about.picturename(), folder + "\\res\\about.JPG");
+    const QImage builtin(":/orvandel/about.JPG"); // shown instead
+    QCOMPARE(builtin.size(), QSize(200, 366));
+    QVERIFY(near(mean(about.p_1->pixmap().toImage()), mean(builtin)));
+}
+
+void w_about_test::opened_from_the_main_window() {
+    // The program starts in a folder that holds a red res/about.JPG of its own.
+    QTemporaryDir working_directory;
+    QVERIFY(put_picture(working_directory.path(), "red"));
+    QVERIFY(QDir::setCurrent(working_directory.path()));
+    orvandel::app::orvandel application;
+    application.open({});
+    orvandel::ui::w_dornik& main = *application.w_dornik;
+
+    QTest::mouseClick(main.cb_2, Qt::LeftButton);
+    auto* about = qobject_cast<w_about*>(application.w_about.data());
+    QVERIFY(about != nullptr && about->isVisible());
+    QCOMPARE(about->windowModality(), Qt::NonModal);
+    QCOMPARE(about->picturename(), application.gs_path + "\\res\\about.JPG");
+    QVERIFY(near(mean(about->p_1->pixmap().toImage()), red));
+    QTest::mouseClick(main.cb_2, Qt::LeftButton);
+    QCOMPARE(application.w_about.data(), static_cast<QWidget*>(about)); // no second window
+
+    // The main window takes input meanwhile and keeps it when OK is pressed.
+    main.activateWindow();
+    QTRY_VERIFY(main.isActiveWindow());
+    main.em_yjsk->setFocus();
+    QTest::keyClick(main.em_yjsk, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(main.em_yjsk, "250");
+    QTest::keyClick(main.em_yjsk, Qt::Key_Tab);
+    QCOMPARE(main.em_yjsk->text(), "250.00");
+    QTest::mouseClick(about->cb_1, Qt::LeftButton);
+    QTRY_VERIFY(application.w_about.isNull());
+    QVERIFY(main.isVisible());
+    QCOMPARE(main.em_yjsk->text(), "250.00");
 }
 
 QTEST_MAIN(w_about_test)
