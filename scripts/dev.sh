@@ -16,7 +16,7 @@ build=${BUILD_DIR:-$root/build}
 packages=(g++ cmake make qt6-base-dev qt6-translations-l10n fonts-noto-cjk
           libgtest-dev libgmock-dev)
 if [ "$action" = test ]; then
-    packages+=(cups printer-driver-cups-pdf poppler-utils xvfb xauth)
+    packages+=(cups printer-driver-cups-pdf poppler-utils)
 fi
 
 missing=()
