@@ -62,20 +62,26 @@ void w_dornik::cb_js_clicked() {
 }
 
 bool w_dornik::read_input(calc::late_fee_input& input) {
+    // Reads one field with the engine's parser into `value`, or names the
+    // field to the user and stops the command.
+    const auto read = [this](runtime::edit_mask* field, auto parse, const QString& what,
+                             auto& value) {
+        const auto read_value = parse(utf8(field));
+        if (!read_value) {
+            tell_unreadable(field, what);
+            return false;
+        }
+        value = *read_value;
+        return true;
+    };
+    const QString date = QStringLiteral("日期（应为“年-月-日”，如%1）");
+    const QString days = QStringLiteral("天数（最多六位数字）");
+
     input.mode = rb_2->isChecked() ? calc::entry_mode::by_days : calc::entry_mode::by_dates;
-    if (input.mode == calc::entry_mode::by_dates) {
-        const auto start = calc::parse_date_text(utf8(em_2));
-        if (!start) {
-            tell_unreadable(em_2, QStringLiteral("日期（应为“年-月-日”，如2001-04-21）"));
-            return false;
-        }
-        const auto end = calc::parse_date_text(utf8(em_3));
-        if (!end) {
-            tell_unreadable(em_3, QStringLiteral("日期（应为“年-月-日”，如2001-05-10）"));
-            return false;
-        }
-        input.start_date = *start;
-        input.end_date = *end;
+    if (input.mode == calc::entry_mode::by_dates &&
+        (!read(em_2, calc::parse_date_text, date.arg("2001-04-21"), input.start_date) ||
+         !read(em_3, calc::parse_date_text, date.arg("2001-05-10"), input.end_date))) {
+        return false;
     }
     // An amount left empty reads as zero.
     const auto amount = calc::parse_amount_text(utf8(em_yjsk));
@@ -84,21 +90,9 @@ bool w_dornik::read_input(calc::late_fee_input& input) {
         return false;
     }
     input.amount_due = amount ? *amount : calc::money{0, calc::amount_decimals};
-    if (input.mode == calc::entry_mode::by_days) {
-        const auto after = calc::parse_day_count_text(utf8(em_znts3));
-        if (!after) {
-            tell_unreadable(em_znts3, QStringLiteral("天数（最多六位数字）"));
-            return false;
-        }
-        const auto before = calc::parse_day_count_text(utf8(em_znts4));
-        if (!before) {
-            tell_unreadable(em_znts4, QStringLiteral("天数（最多六位数字）"));
-            return false;
-        }
-        input.days_after = *after;
-        input.days_before = *before;
-    }
-    return true;
+    return input.mode == calc::entry_mode::by_dates ||
+           (read(em_znts3, calc::parse_day_count_text, days, input.days_after) &&
+            read(em_znts4, calc::parse_day_count_text, days, input.days_before));
 }
 
 void w_dornik::tell_unreadable(runtime::edit_mask* field, const QString& what) {
