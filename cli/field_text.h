@@ -5,8 +5,8 @@
 #include "calc/date.h"
 #include "calc/fee.h"
 #include "calc/money.h"
+#include "calc/number_text.h"
 #include "calc/result.h"
-#include "calc/text_form.h"
 
 #include <cstddef>
 #include <string>

@@ -3,13 +3,13 @@
 #include "field_text.h"
 
 #include "calc/date.h"
-#include "calc/form_text.h"
-#include "calc/text_form.h"
+#include "calc/form_labels.h"
+#include "calc/number_text.h"
 
 namespace orvandel::cli {
 namespace {
 
-namespace text = calc::form_text;
+namespace text = calc::form_labels;
 
 void line(std::string& out, std::string_view label, std::string_view value) {
     out.append(label).append(value).append("\n");

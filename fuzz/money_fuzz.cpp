@@ -6,7 +6,7 @@
 
 #include "calc/fee.h"
 #include "calc/money.h"
-#include "calc/text_form.h"
+#include "calc/number_text.h"
 
 #include <algorithm>
 #include <cstddef>

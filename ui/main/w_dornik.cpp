@@ -1,6 +1,6 @@
 #include "ui/main/w_dornik.h"
 
-#include "calc/form_text.h"
+#include "calc/form_labels.h"
 #include "runtime/clock.h"
 #include "runtime/fonts.h"
 #include "runtime/layout_units.h"
@@ -125,8 +125,8 @@ void w_dornik::cb_fxjs_clicked() {
     rb_1->setChecked(true);
     em_2->set_text(today_text());
     em_3->set_text(today_text());
-    st_znj1->setText(qstring(calc::form_text::formula_before_plain));
-    st_znj2->setText(qstring(calc::form_text::formula_after_plain));
+    st_znj1->setText(qstring(calc::form_labels::formula_before_plain));
+    st_znj2->setText(qstring(calc::form_labels::formula_after_plain));
 }
 
 void w_dornik::cb_1_clicked() {

@@ -5,8 +5,8 @@
 #include "ui/main/w_dornik.h"
 
 #include "calc/fee.h"
-#include "calc/form_text.h"
-#include "calc/text_form.h"
+#include "calc/form_labels.h"
+#include "calc/number_text.h"
 #include "runtime/message_box.h"
 
 #include <QRadioButton>
@@ -18,7 +18,7 @@ namespace orvandel::ui {
 
 namespace {
 
-namespace form_text = calc::form_text;
+namespace form_labels = calc::form_labels;
 
 QString qstring(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -29,7 +29,7 @@ std::string utf8(const runtime::edit_mask* field) {
 }
 
 void tell(QWidget* window, const QString& text) {
-    runtime::message_box(window, qstring(form_text::message_title), text,
+    runtime::message_box(window, qstring(form_labels::message_title), text,
                          runtime::msg_icon::exclamation);
 }
 
@@ -48,7 +48,7 @@ void w_dornik::cb_js_clicked() {
     if (!result) {
         switch (result.error()) {
         case calc::fee_error::start_after_end:
-            tell(this, qstring(form_text::start_after_end_message));
+            tell(this, qstring(form_labels::start_after_end_message));
             return;
         case calc::fee_error::invalid_date: // read_input lets no such date through
         case calc::fee_error::out_of_range:
@@ -114,9 +114,9 @@ void w_dornik::write_results(const calc::late_fee_result& result) {
     const std::string amount_text =
         em_yjsk->text().isEmpty() ? calc::money_picture_text({0, 2}) : utf8(em_yjsk);
     st_znj1->setText(
-        qstring(form_text::formula_before(amount_text, utf8(em_znts1), result.fee_before)));
+        qstring(form_labels::formula_before(amount_text, utf8(em_znts1), result.fee_before)));
     st_znj2->setText(
-        qstring(form_text::formula_after(amount_text, utf8(em_znts2), result.fee_after)));
+        qstring(form_labels::formula_after(amount_text, utf8(em_znts2), result.fee_after)));
     em_hj->set_text(qstring(calc::money_picture_text(result.tax_and_fee_total)));
 }
 

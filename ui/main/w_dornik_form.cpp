@@ -4,7 +4,7 @@
 
 #include "ui/main/w_dornik.h"
 
-#include "calc/form_text.h"
+#include "calc/form_labels.h"
 #include "runtime/fonts.h"
 #include "runtime/layout_units.h"
 
@@ -20,7 +20,7 @@ namespace orvandel::ui {
 
 namespace {
 
-namespace form_text = calc::form_text;
+namespace form_labels = calc::form_labels;
 using runtime::mask_kind;
 
 using control_member =
@@ -71,17 +71,17 @@ const std::array<control_row, 36>& form() {
             .blue = true, .alignment = right, .picture = day_entry},
         {.name = "em_znts3", .member = &w_dornik::em_znts3, .text = "0", .units = {1289, 816, 421, 88}, .tab = 60,
             .blue = true, .alignment = right, .picture = day_entry},
-        {.name = "st_12", .member = &w_dornik::st_12, .text = form_text::days_before_entry_label, .units = {329, 936, 969, 72}},
-        {.name = "st_11", .member = &w_dornik::st_11, .text = form_text::days_after_entry_label, .units = {261, 816, 1042, 64}},
+        {.name = "st_12", .member = &w_dornik::st_12, .text = form_labels::days_before_entry_label, .units = {329, 936, 969, 72}},
+        {.name = "st_11", .member = &w_dornik::st_11, .text = form_labels::days_after_entry_label, .units = {261, 816, 1042, 64}},
         {.name = "cb_3", .member = &w_dornik::cb_3, .text = "退出(&X)", .units = {1394, 1048, 366, 88}, .tab = 150},
         {.name = "cb_2", .member = &w_dornik::cb_2, .text = "关于(&A)", .units = {1006, 1048, 366, 88}, .tab = 140},
         {.name = "em_hj", .member = &w_dornik::em_hj, .text = "", .units = {878, 2200, 841, 88}, .tab = 220,
             .bold = true, .alignment = right, .picture = money_shown},
-        {.name = "st_10", .member = &w_dornik::st_10, .text = form_text::tax_and_fee_label, .units = {23, 2212, 800, 88},
+        {.name = "st_10", .member = &w_dornik::st_10, .text = form_labels::tax_and_fee_label, .units = {23, 2212, 800, 88},
             .bold = true},
-        {.name = "st_znj2", .member = &w_dornik::st_znj2, .text = form_text::formula_after_plain, .units = {69, 2004, 1691, 168},
+        {.name = "st_znj2", .member = &w_dornik::st_znj2, .text = form_labels::formula_after_plain, .units = {69, 2004, 1691, 168},
             .points = 10, .blue = true},
-        {.name = "st_znj1", .member = &w_dornik::st_znj1, .text = form_text::formula_before_plain, .units = {59, 1740, 1691, 144},
+        {.name = "st_znj1", .member = &w_dornik::st_znj1, .text = form_labels::formula_before_plain, .units = {59, 1740, 1691, 144},
             .points = 10, .blue = true},
         {.name = "em_znj2", .member = &w_dornik::em_znj2, .text = "", .units = {1065, 1888, 654, 88}, .tab = 210,
             .blue = true, .alignment = right, .picture = money_shown},
@@ -99,23 +99,23 @@ const std::array<control_row, 36>& form() {
         // CJK faces room between lines and still ends above the amount row.
         {.name = "st_16", .member = &w_dornik::st_16, .text = short_note, .units = {55, 132, 1673, 300},
             .points = 10, .blue = true},
-        {.name = "st_9", .member = &w_dornik::st_9, .text = form_text::fee_after_label, .units = {165, 1912, 896, 52},
+        {.name = "st_9", .member = &w_dornik::st_9, .text = form_labels::fee_after_label, .units = {165, 1912, 896, 52},
             .points = 10, .blue = true, .alignment = right},
-        {.name = "st_8", .member = &w_dornik::st_8, .text = form_text::fee_before_label, .units = {14, 1652, 1047, 64},
+        {.name = "st_8", .member = &w_dornik::st_8, .text = form_labels::fee_before_label, .units = {14, 1652, 1047, 64},
             .points = 10, .blue = true, .alignment = right},
-        {.name = "st_7", .member = &w_dornik::st_7, .text = form_text::total_fee_label, .units = {23, 1520, 699, 64},
+        {.name = "st_7", .member = &w_dornik::st_7, .text = form_labels::total_fee_label, .units = {23, 1520, 699, 64},
             .bold = true},
-        {.name = "st_6", .member = &w_dornik::st_6, .text = form_text::days_after_label, .units = {261, 1400, 823, 64},
+        {.name = "st_6", .member = &w_dornik::st_6, .text = form_labels::days_after_label, .units = {261, 1400, 823, 64},
             .points = 10, .blue = true, .alignment = right},
-        {.name = "st_5", .member = &w_dornik::st_5, .text = form_text::days_before_label, .units = {128, 1304, 955, 60},
+        {.name = "st_5", .member = &w_dornik::st_5, .text = form_labels::days_before_label, .units = {128, 1304, 955, 60},
             .points = 10, .blue = true, .alignment = right},
-        {.name = "st_4", .member = &w_dornik::st_4, .text = form_text::total_days_label, .units = {23, 1188, 1061, 64}},
+        {.name = "st_4", .member = &w_dornik::st_4, .text = form_labels::total_days_label, .units = {23, 1188, 1061, 64}},
         {.name = "em_3", .member = &w_dornik::em_3, .text = "", .units = {1070, 672, 645, 112}, .tab = 50,
             .alignment = centre, .picture = date_entry},
-        {.name = "st_3", .member = &w_dornik::st_3, .text = form_text::end_date_label, .units = {631, 692, 425, 64}},
+        {.name = "st_3", .member = &w_dornik::st_3, .text = form_labels::end_date_label, .units = {631, 692, 425, 64}},
         {.name = "em_2", .member = &w_dornik::em_2, .text = "", .units = {1070, 548, 645, 112}, .tab = 30,
             .alignment = centre, .picture = date_entry},
-        {.name = "st_2", .member = &w_dornik::st_2, .text = form_text::start_date_label, .units = {261, 576, 731, 64}},
+        {.name = "st_2", .member = &w_dornik::st_2, .text = form_labels::start_date_label, .units = {261, 576, 731, 64}},
         {.name = "st_0", .member = &w_dornik::st_0, .text = "Orvandel", .units = {69, 44, 887, 80},
             .bold = true, .underline = true},
         {.name = "cb_1", .member = &w_dornik::cb_1, .text = "打印(&D)", .units = {677, 1048, 306, 88}, .tab = 150},
@@ -123,7 +123,7 @@ const std::array<control_row, 36>& form() {
         {.name = "cb_js", .member = &w_dornik::cb_js, .text = "计算(&S)", .units = {18, 1048, 306, 88}, .tab = 130},
         {.name = "em_yjsk", .member = &w_dornik::em_yjsk, .text = "", .units = {878, 440, 841, 88}, .tab = 20,
             .alignment = right, .picture = amount_entry},
-        {.name = "st_1", .member = &w_dornik::st_1, .text = form_text::amount_label, .units = {119, 456, 649, 76}},
+        {.name = "st_1", .member = &w_dornik::st_1, .text = form_labels::amount_label, .units = {119, 456, 649, 76}},
     }};
     // clang-format on
     return rows;

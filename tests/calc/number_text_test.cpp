@@ -1,5 +1,5 @@
-#include "calc/form_text.h"
-#include "calc/text_form.h"
+#include "calc/form_labels.h"
+#include "calc/number_text.h"
 
 #include <gtest/gtest.h>
 
@@ -78,9 +78,9 @@ TEST(MoneyPictureText, PrintsTwoDecimalsAndNoLeadingZero) {
 }
 
 TEST(FormulaText, WritesTheFiguresAfterTheFormula) {
-    EXPECT_EQ(form_text::formula_before("12345.67", "10", money{24691, 2}),
+    EXPECT_EQ(form_labels::formula_before("12345.67", "10", money{24691, 2}),
               "=应缴税款金额*滞纳天数*加收率(2001年5月1日前按千分之二)=12345.67*10*0.002=246.91");
-    EXPECT_EQ(form_text::formula_after(".00", "0", money{0, 2}),
+    EXPECT_EQ(form_labels::formula_after(".00", "0", money{0, 2}),
               "=应缴税款金额*滞纳天数*加收率(2001年5月1日后按万分之五)=.00*0*0.0005=0.00");
 }
 

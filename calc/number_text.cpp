@@ -1,4 +1,4 @@
-#include "text_form.h"
+#include "number_text.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "form_text.h"
+#include "form_labels.h"
 
-namespace orvandel::calc::form_text {
+namespace orvandel::calc::form_labels {
 namespace {
 
 std::string formula(std::string_view plain, std::string_view amount_text,
@@ -24,4 +24,4 @@ std::string formula_after(std::string_view amount_text, std::string_view days_te
     return formula(formula_after_plain, amount_text, days_text, "*0.0005=", fee_after);
 }
 
-} // namespace orvandel::calc::form_text
+} // namespace orvandel::calc::form_labels

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace orvandel::calc::form_text {
+namespace orvandel::calc::form_labels {
 
 inline constexpr std::string_view amount_label = "应缴税款金额=";
 inline constexpr std::string_view start_date_label = "滞纳金计算起始日期=";
@@ -43,4 +43,4 @@ inline constexpr std::string_view start_after_end_message = "起始日期应该�
 [[nodiscard]] std::string formula_after(std::string_view amount_text, std::string_view days_text,
                                         const money& fee_after);
 
-} // namespace orvandel::calc::form_text
+} // namespace orvandel::calc::form_labels
