@@ -38,13 +38,20 @@ result<date, date_text_error> parse_date_text(std::string_view text) {
     const auto y = static_cast<int>(read_number(text, 0, 4));
     const date d{std::chrono::year{y}, std::chrono::month{read_number(text, 5, 2)},
                  std::chrono::day{read_number(text, 8, 2)}};
-    if (y == 0 || !d.ok()) {
+    if (!is_calendar_day(d)) {
         return date_text_error::no_such_day;
     }
     return d;
 }
 
-std::string format_date_text(const date& d) {
+bool is_calendar_day(const date& d) {
+    return d.ok() && d.year() >= std::chrono::year{1} && d.year() <= std::chrono::year{9999};
+}
+
+std::optional<std::string> format_date_text(const date& d) {
+    if (!is_calendar_day(d)) {
+        return std::nullopt; // four year digits could not hold it
+    }
     std::string text = "0000-00-00";
     auto put = [&text](std::size_t end, unsigned value) {
         for (std::size_t i = end; value != 0; --i) {

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,8 +25,14 @@ enum class date_text_error {
 // normalised: "2001-5-1", "2001/05/01", " 2001-05-01" and "2001-05-01x" fail.
 [[nodiscard]] result<date, date_text_error> parse_date_text(std::string_view text);
 
-// "yyyy-mm-dd" with leading zeros, e.g. "2001-04-21". The date must be ok().
-[[nodiscard]] std::string format_date_text(const date& d);
+// True for a real calendar day of the years 0001..9999: the days the form and
+// the files can name, and so the only days the engine computes with.
+[[nodiscard]] bool is_calendar_day(const date& d);
+
+// "yyyy-mm-dd" with leading zeros, e.g. "2001-04-21"; nothing for a date that
+// is not is_calendar_day (year 12345 or 0000, 2001-02-29), which the form
+// cannot show.
+[[nodiscard]] std::optional<std::string> format_date_text(const date& d);
 
 // Days from `first` to `second`: second minus first, negative when the second
 // is earlier. 2001-05-10 minus 2001-04-20 is 20.

@@ -5,19 +5,31 @@
 namespace orvandel::calc {
 namespace {
 
+// The amount's scale is checked before any arithmetic, so a money error met
+// on the way can only be a figure too wide to hold exactly.
 fee_error to_fee_error(money_error) {
     return fee_error::out_of_range;
+}
+
+bool valid_scale(const money& value) {
+    return value.scale >= 0 && value.scale <= max_money_scale;
 }
 
 } // namespace
 
 result<late_fee_result, fee_error> compute_late_fee(const late_fee_input& input) {
     late_fee_result r;
+    if (!valid_scale(input.amount_due)) {
+        return fee_error::invalid_amount;
+    }
     if (input.mode == entry_mode::by_days) {
+        if (input.days_before < 0 || input.days_after < 0) {
+            return fee_error::negative_days;
+        }
         r.days_before = input.days_before;
         r.days_after = input.days_after;
     } else {
-        if (!input.start_date.ok() || !input.end_date.ok()) {
+        if (!is_calendar_day(input.start_date) || !is_calendar_day(input.end_date)) {
             return fee_error::invalid_date;
         }
         if (input.start_date > input.end_date) {

@@ -48,7 +48,9 @@ struct late_fee_result {
 
 enum class fee_error {
     start_after_end, // by_dates: the start date lies after the end date
-    invalid_date,    // by_dates: a date that names no calendar day
+    invalid_date,    // by_dates: a date that names no calendar day or lies outside 0001..9999
+    negative_days,   // by_days: a day count below zero
+    invalid_amount,  // the amount's scale lies outside 0..max_money_scale
     out_of_range,    // a product or sum does not fit exactly (never for what the form admits)
 };
 

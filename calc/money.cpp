@@ -8,8 +8,6 @@
 namespace orvandel::calc {
 namespace {
 
-constexpr int max_scale = 18;
-
 constexpr std::array<std::uint64_t, 20> powers_of_ten = [] {
     std::array<std::uint64_t, 20> p{};
     p[0] = 1;
@@ -73,7 +71,7 @@ result<money, money_error> rescale_rounded(bool negative, detail::u128 m, int sc
 }
 
 bool valid_scale(int scale) {
-    return scale >= 0 && scale <= max_scale;
+    return scale >= 0 && scale <= max_money_scale;
 }
 
 } // namespace

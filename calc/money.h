@@ -9,9 +9,12 @@
 
 namespace orvandel::calc {
 
+// Most decimal places a money value may have.
+inline constexpr int max_money_scale = 18;
+
 struct money {
     std::int64_t coefficient = 0;
-    int scale = 0; // number of decimal places, 0..18
+    int scale = 0; // number of decimal places, 0..max_money_scale
 
     // Same coefficient and same scale (1.50 and 1.5 differ here; compare
     // texts or rescale first to compare values).
@@ -23,7 +26,7 @@ inline constexpr int money_places = 2;
 
 enum class money_error {
     out_of_range, // the exact value does not fit a 64-bit coefficient at the wanted scale
-    bad_scale,    // a scale outside 0..18 was asked for or given
+    bad_scale,    // a scale outside 0..max_money_scale was asked for or given
 };
 
 // Rounds to money_places: a remainder of exactly half of the last place goes

@@ -33,6 +33,7 @@ inline constexpr int amount_decimals = 2;
 // A typed day count: one to six digits and nothing else, leading zeros
 // allowed ("030" is 30; "5." is not a day count).
 inline constexpr int day_count_digits = 6;
+inline constexpr day_count max_typed_day_count = 999999; // the most six digits hold
 [[nodiscard]] result<day_count, number_text_error> parse_day_count_text(std::string_view text);
 
 // Default text of a whole number: its digits, "30", "0", "-4".

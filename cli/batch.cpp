@@ -279,8 +279,8 @@ void batch_job::evaluate(const csv_record& record) {
     }
     const auto figures = calc::compute_late_fee(input);
     if (!figures) {
-        add_error(figures.error() == calc::fee_error::start_after_end ? "start_date" : "amount",
-                  describe(figures.error()));
+        const fee_problem problem = describe(figures.error());
+        add_error(problem.field, problem.problem);
         return;
     }
     outcome_.figures = *figures;
@@ -302,7 +302,8 @@ void batch_job::evaluate_period(const row_fields& fields, calc::late_fee_input& 
             add_error("end_date", end.error());
         }
         if (start && end && input.start_date > input.end_date) {
-            add_error("start_date", describe(calc::fee_error::start_after_end));
+            const fee_problem problem = describe(calc::fee_error::start_after_end);
+            add_error(problem.field, problem.problem);
         }
         return;
     }

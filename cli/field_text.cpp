@@ -66,16 +66,21 @@ calc::result<calc::date, field_problem> read_date(std::string_view text) {
     return field_problem{"not a yyyy-mm-dd date"};
 }
 
-field_problem describe(calc::fee_error error) {
+fee_problem describe(calc::fee_error error) {
     switch (error) {
     case calc::fee_error::start_after_end:
-        return "later than the end date";
+        return {"start_date", "later than the end date"};
     case calc::fee_error::invalid_date:
-        return "no such day";
+        return {"start_date/end_date", "no such day"};
+    case calc::fee_error::negative_days:
+        return {"days_before/days_after", "negative"};
+    case calc::fee_error::invalid_amount:
+        return {"amount", "more decimals than a money value holds"};
     case calc::fee_error::out_of_range:
-        return "figures out of range";
+        break;
     }
-    return "figures out of range";
+    // The surcharge is the amount times the days: too wide to hold exactly.
+    return {"amount", "surcharge too large to compute exactly"};
 }
 
 calc::money at_two_places(const calc::money& value) {

@@ -27,8 +27,13 @@ using field_problem = std::string_view;
 // A date written "yyyy-mm-dd" that names a calendar day.
 [[nodiscard]] calc::result<calc::date, field_problem> read_date(std::string_view text);
 
-// What a refused calculation means for the user.
-[[nodiscard]] field_problem describe(calc::fee_error error);
+// A refused calculation, told as the input it concerns (a column name, or two
+// joined by "/") and what is wrong with it.
+struct fee_problem {
+    std::string_view field;
+    field_problem problem;
+};
+[[nodiscard]] fee_problem describe(calc::fee_error error);
 
 // `value` at exactly two decimals, as every surcharge is written ("0.00").
 // Figures of the engine have two already; an amount with fewer is extended.

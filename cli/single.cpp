@@ -79,8 +79,8 @@ std::string readable_block(const single_options& request, const calc::late_fee_i
         line(out, text::days_after_entry_label, calc::default_text(input.days_after));
         line(out, text::days_before_entry_label, calc::default_text(input.days_before));
     } else {
-        line(out, text::start_date_label, calc::format_date_text(input.start_date));
-        line(out, text::end_date_label, calc::format_date_text(input.end_date));
+        line(out, text::start_date_label, calc::format_date_text(input.start_date).value_or(""));
+        line(out, text::end_date_label, calc::format_date_text(input.end_date).value_or(""));
     }
     line(out, text::total_days_label, calc::count_picture_text(figures.total_days));
     line(out, text::days_before_label, calc::count_picture_text(figures.days_before));
@@ -124,7 +124,8 @@ int run_single(const single_options& request, std::ostream& out, std::ostream& e
         if (figures.error() == calc::fee_error::start_after_end) {
             err << text::start_after_end_message << '\n';
         } else {
-            err << "orvandel-cli: " << describe(figures.error()) << '\n';
+            const fee_problem problem = describe(figures.error());
+            err << "orvandel-cli: " << problem.field << ": " << problem.problem << '\n';
         }
         return 1;
     }

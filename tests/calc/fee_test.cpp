@@ -72,17 +72,48 @@ TEST(ComputeLateFee, GivesEveryFigureToTheCent) {
 
 TEST(ComputeLateFee, ReportsWhatItCannotComputeSoundly) {
     // By day counts the dates play no part, whatever their order.
-    late_fee_input in = by_dates(100, "2001-05-02", "2001-05-01");
-    in.mode = entry_mode::by_days;
-    EXPECT_TRUE(compute_late_fee(in).ok());
+    late_fee_input reversed = by_dates(100, "2001-05-02", "2001-05-01");
+    reversed.mode = entry_mode::by_days;
+    EXPECT_TRUE(compute_late_fee(reversed).ok());
 
     constexpr auto max = std::numeric_limits<std::int64_t>::max();
-    EXPECT_EQ(compute_late_fee(by_days(max, max, 0)).error(), fee_error::out_of_range);
-    EXPECT_EQ(compute_late_fee(by_days(1, 1, max)).error(), fee_error::out_of_range);
-
-    in.mode = entry_mode::by_dates;
-    in.start_date = date{std::chrono::year{2001}, std::chrono::February, std::chrono::day{29}};
-    EXPECT_EQ(compute_late_fee(in).error(), fee_error::invalid_date);
+    const auto with_dates = [](date start, date end) {
+        late_fee_input in = by_dates(100, "2001-01-01", "2001-01-01");
+        in.start_date = start;
+        in.end_date = end;
+        return in;
+    };
+    const auto with_scale = [](int scale) {
+        late_fee_input in = by_days(100, 1, 1);
+        in.amount_due.scale = scale;
+        return in;
+    };
+    using std::chrono::year;
+    const date day = year{2001} / std::chrono::May / 1;
+    const struct {
+        const char* name;
+        late_fee_input input;
+        fee_error expected;
+    } cases[] = {
+        {"start after end", by_dates(100, "2001-05-02", "2001-05-01"), fee_error::start_after_end},
+        {"no such start day", with_dates(year{2001} / std::chrono::February / 29, day),
+         fee_error::invalid_date},
+        {"year beyond 9999", with_dates(day, year{12345} / std::chrono::January / 1),
+         fee_error::invalid_date},
+        {"year 0", with_dates(year{0} / std::chrono::January / 1, day), fee_error::invalid_date},
+        {"negative days before", by_days(100, -1, 0), fee_error::negative_days},
+        {"negative days after", by_days(100, 0, -1), fee_error::negative_days},
+        {"scale 19", with_scale(19), fee_error::invalid_amount},
+        {"negative scale", with_scale(-1), fee_error::invalid_amount},
+        {"product too wide", by_days(max, max, 0), fee_error::out_of_range},
+        {"days overflow their sum", by_days(1, 1, max), fee_error::out_of_range},
+    };
+    for (const auto& c : cases) {
+        const auto r = compute_late_fee(c.input);
+        ASSERT_FALSE(r.ok()) << c.name;
+        EXPECT_EQ(r.error(), c.expected) << c.name;
+    }
+    EXPECT_TRUE(compute_late_fee(with_scale(18)).ok());
 }
 
 } // namespace

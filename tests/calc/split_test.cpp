@@ -46,8 +46,8 @@ TEST(SplitOverdueDays, AgreesWithADayByDayCount) {
             ++(d < change ? counted.days_before : counted.days_after);
         }
         ASSERT_EQ(split_overdue_days(year_month_day{start}, year_month_day{end}), counted)
-            << format_date_text(year_month_day{start}) << " to "
-            << format_date_text(year_month_day{end});
+            << format_date_text(year_month_day{start}).value_or("?") << " to "
+            << format_date_text(year_month_day{end}).value_or("?");
     }
 }
 
