@@ -1,5 +1,6 @@
 #include "runtime/edit_mask.h"
 
+#include "calc/number_text.h"
 #include "runtime/mask_rules.h"
 
 #include <QFocusEvent>
@@ -191,7 +192,7 @@ bool edit_mask::picture_complete() const {
     case mask_kind::date:
         return acceptable(kind_, text());
     case mask_kind::digits:
-        return text().size() == mask::digit_positions;
+        return text().size() == calc::day_count_digits;
     case mask_kind::money:
     case mask_kind::count:
         return false;

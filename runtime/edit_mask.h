@@ -22,8 +22,6 @@ class edit_mask : public QAbstractSpinBox {
 public:
     explicit edit_mask(mask_kind kind, QWidget* parent = nullptr);
 
-    [[nodiscard]] mask_kind kind() const { return kind_; }
-
     // Replaces the content and shows it through the picture ("220" in an amount
     // field shows "220.00", "0.40" shows ".40"). Not a change by the user: it
     // raises no `modified` and clears a pending one. text() reads it back.

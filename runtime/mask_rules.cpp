@@ -1,10 +1,14 @@
 #include "runtime/mask_rules.h"
 
-#include <QDate>
+#include "calc/date.h"
+#include "calc/number_text.h"
+#include "runtime/engine_text.h"
+
 #include <QStringList>
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace orvandel::runtime::mask {
 
@@ -15,35 +19,13 @@ bool ascii_digits(QStringView text) {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
-QString without_leading_zeros(const QString& digits) {
-    qsizetype first = 0;
-    while (first < digits.size() && digits[first] == u'0') {
-        ++first;
+// The date a finished "yyyy-mm-dd" names, as the engine reads it.
+std::optional<QDate> finished_date(const QString& text) {
+    const auto day = calc::parse_date_text(utf8(text));
+    if (!day) {
+        return std::nullopt;
     }
-    return digits.mid(first);
-}
-
-QString date_text(const QDate& day) {
-    return QStringLiteral("%1-%2-%3")
-        .arg(day.year(), 4, 10, QChar(u'0'))
-        .arg(day.month(), 2, 10, QChar(u'0'))
-        .arg(day.day(), 2, 10, QChar(u'0'));
-}
-
-QDate finished_date(const QString& text) {
-    if (text.size() != date_length || text[4] != u'-' || text[7] != u'-') {
-        return {};
-    }
-    const QStringView view(text);
-    if (!ascii_digits(view.mid(0, 4)) || !ascii_digits(view.mid(5, 2)) ||
-        !ascii_digits(view.mid(8, 2))) {
-        return {};
-    }
-    const int year = view.mid(0, 4).toInt();
-    if (year < 1) {
-        return {};
-    }
-    return {year, view.mid(5, 2).toInt(), view.mid(8, 2).toInt()};
+    return to_qdate(*day);
 }
 
 constexpr std::array<qsizetype, 3> date_part_widths{4, 2, 2};
@@ -54,31 +36,25 @@ state check_money(const QString& text) {
     if (text.isEmpty()) {
         return state::acceptable;
     }
-    const qsizetype point = text.indexOf(u'.');
-    const QStringView integer_part = QStringView(text).left(point < 0 ? text.size() : point);
-    const QStringView decimals = point < 0 ? QStringView() : QStringView(text).mid(point + 1);
-    if (!ascii_digits(integer_part) || !ascii_digits(decimals)) {
-        return state::invalid; // a sign, a second point, a letter, a blank
+    if (text == u'.') {
+        return state::intermediate; // the start of ".50"
     }
-    if (integer_part.size() > money_integer_digits || decimals.size() > money_decimals) {
-        return state::invalid;
+    // Anything the engine reads as an amount may be typed; its final form is
+    // the picture's text of that amount.
+    const auto amount = calc::parse_amount_text(utf8(text));
+    if (!amount) {
+        return state::invalid; // a sign, a second point, a letter, a blank, too many digits
     }
-    const bool final_form = point >= 0 && decimals.size() == money_decimals &&
-                            (integer_part.isEmpty() || integer_part.front() != u'0');
-    return final_form ? state::acceptable : state::intermediate;
+    return qstring(calc::money_picture_text(*amount)) == text ? state::acceptable
+                                                              : state::intermediate;
 }
 
 QString fix_money(const QString& text) {
-    if (text.isEmpty() || check_money(text) == state::invalid) {
-        return text;
+    if (text == u'.') {
+        return qstring(calc::money_picture_text({0, calc::amount_decimals}));
     }
-    const qsizetype point = text.indexOf(u'.');
-    const QString integer_part = text.left(point < 0 ? text.size() : point);
-    QString decimals = point < 0 ? QString() : text.mid(point + 1);
-    while (decimals.size() < money_decimals) {
-        decimals.append(u'0');
-    }
-    return without_leading_zeros(integer_part) + u'.' + decimals;
+    const auto amount = calc::parse_amount_text(utf8(text));
+    return amount ? qstring(calc::money_picture_text(*amount)) : text;
 }
 
 state check_count(const QString& text) {
@@ -95,18 +71,18 @@ QString fix_count(const QString& text) {
     if (text.isEmpty() || !ascii_digits(text)) {
         return text;
     }
-    const QString digits = without_leading_zeros(text);
-    return digits.isEmpty() ? QStringLiteral("0") : digits;
+    qsizetype first = 0;
+    while (first < text.size() - 1 && text[first] == u'0') {
+        ++first;
+    }
+    return text.mid(first);
 }
 
 state check_digits(const QString& text) {
     if (text.isEmpty()) {
         return state::intermediate;
     }
-    if (!ascii_digits(text) || text.size() > digit_positions) {
-        return state::invalid;
-    }
-    return state::acceptable;
+    return calc::parse_day_count_text(utf8(text)) ? state::acceptable : state::invalid;
 }
 
 QString fix_digits(const QString& text) {
@@ -117,7 +93,7 @@ QString step_digits(const QString& text, int steps) {
     if (check_digits(text) == state::invalid) {
         return text;
     }
-    constexpr int largest = 999999;
+    constexpr auto largest = static_cast<int>(calc::max_typed_day_count);
     const int value = text.isEmpty() ? 0 : text.toInt();
     const int stepped = std::clamp(value + std::clamp(steps, -largest, largest), 0, largest);
     return QStringLiteral("%1").arg(stepped, static_cast<int>(text.size()), 10, QChar(u'0'));
@@ -162,38 +138,32 @@ state check_date(QString& text, int& cursor) {
     }
     text = parts.join(u'-');
     cursor = std::clamp(cursor, 0, static_cast<int>(text.size()));
-    return finished_date(text).isValid() ? state::acceptable : state::intermediate;
+    return finished_date(text) ? state::acceptable : state::intermediate;
 }
 
 QString fix_date(const QString& text) {
+    // "2001-4-1" -> "2001-04-01"; the engine then says whether that is a real day.
     const QStringList parts = text.split(u'-');
-    if (parts.size() != 3 || parts[0].size() != 4 || !ascii_digits(parts.join(QString()))) {
+    if (parts.size() != 3 || parts[1].size() > 2 || parts[2].size() > 2) {
         return text;
     }
-    for (qsizetype i = 1; i < 3; ++i) {
-        if (parts[i].isEmpty() || parts[i].size() > 2) {
-            return text;
-        }
-    }
-    const QDate day(parts[0].toInt(), parts[1].toInt(), parts[2].toInt());
-    if (!day.isValid() || day.year() < 1) {
-        return text;
-    }
-    return date_text(day);
+    const QString padded = parts[0] + u'-' + parts[1].rightJustified(2, u'0') + u'-' +
+                           parts[2].rightJustified(2, u'0');
+    return finished_date(padded) ? padded : text;
 }
 
 QString step_date(const QString& text, int cursor, int steps) {
-    const QDate day = finished_date(text);
-    if (!day.isValid()) {
+    const std::optional<QDate> day = finished_date(text);
+    if (!day) {
         return text;
     }
     QDate stepped;
     if (cursor <= 4) {
-        stepped = day.addYears(steps);
+        stepped = day->addYears(steps);
     } else if (cursor <= 7) {
-        stepped = day.addMonths(steps);
+        stepped = day->addMonths(steps);
     } else {
-        stepped = day.addDays(steps);
+        stepped = day->addDays(steps);
     }
     const QDate first(1, 1, 1);
     const QDate last(9999, 12, 31);

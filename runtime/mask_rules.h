@@ -3,7 +3,9 @@
 // An edit_mask asks these while the user types (to refuse a keystroke, accept a
 // partial entry or accept the finished entry) and when the user leaves the field
 // (to bring a partial entry into its final form). Kept free of widgets so every
-// rule can be checked on its own.
+// rule can be checked on its own. The limits, the final forms and what is a
+// real date are the engine's (calc/number_text.h, calc/date.h): the fields take
+// exactly what Calculate and the command line read.
 
 #include <QString>
 
@@ -19,8 +21,6 @@ enum class state {
 // integer digits without leading zeros, so zero reads ".00". While typing,
 // leading zeros, a missing point and fewer decimals are allowed ("0.5", "12").
 // An empty field is acceptable: it reads as zero.
-inline constexpr int money_integer_digits = 12;
-inline constexpr int money_decimals = 2;
 [[nodiscard]] state check_money(const QString& text);
 // "12" -> "12.00", "0.5" -> ".50", "007.1" -> "7.10", "." -> ".00". A text that
 // is not a partial amount comes back unchanged.
@@ -32,7 +32,6 @@ inline constexpr int money_decimals = 2;
 [[nodiscard]] QString fix_count(const QString& text);
 
 // "######": one to six digits, kept as typed (leading zeros stay).
-inline constexpr int digit_positions = 6;
 [[nodiscard]] state check_digits(const QString& text);
 // An emptied field becomes "0".
 [[nodiscard]] QString fix_digits(const QString& text);
@@ -49,7 +48,6 @@ inline constexpr int digit_positions = 6;
 // another date than the one meant ("2001-1" then "3" refused, then "-21",
 // would read 2001-01-21). An impossible date ("2001-13-01", "2001-02-30")
 // therefore stays visibly unfinished instead.
-inline constexpr int date_length = 10;
 [[nodiscard]] state check_date(QString& text, int& cursor);
 // Pads a one-digit month or day: "2001-4-1" -> "2001-04-01", if that names a
 // real day; anything else comes back unchanged (a partial date stays visibly
