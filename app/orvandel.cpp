@@ -25,8 +25,11 @@ orvandel::~orvandel() {
 }
 
 void orvandel::open(const QStringList& /*commandline*/) {
-    w_dornik = new ::orvandel::ui::w_dornik(gs_path);
+    w_dornik = new ::orvandel::ui::w_dornik();
     w_dornik->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(w_dornik, &::orvandel::ui::w_dornik::working_directory_recorded,
+                     [this](const QString& path) { gs_path = path; });
+    // The about window reads gs_path when it opens, as it is then.
     w_dornik->set_about_opener([this] { ::orvandel::ui::w_about::open(w_about, gs_path); });
     w_dornik->open();
 }

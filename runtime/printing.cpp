@@ -1,7 +1,5 @@
 #include "runtime/printing.h"
 
-#include "runtime/message_box.h"
-
 #include <QLineEdit>
 #include <QPaintDevice>
 #include <QPaintEngine>
@@ -291,41 +289,6 @@ print_error print_window_on_default_printer(QWidget& window, QString* printer_na
         return print_error::cannot_open_job;
     }
     return print_window(window, printer);
-}
-
-QString print_failure_text(print_error error, const QString& printer_name) {
-    switch (error) {
-    case print_error::none:
-        return {};
-    case print_error::no_printer:
-        return QStringLiteral("打印失败：没有找到可用的打印机。请先安装打印机并把它设为默认"
-                              "打印机，然后再打印。");
-    case print_error::cannot_open_job:
-        return QStringLiteral("打印失败：打印机“%1”无法开始打印作业。请检查打印机是否已"
-                              "连接并处于可用状态。")
-            .arg(printer_name);
-    case print_error::job_not_sent:
-        return QStringLiteral("打印失败：打印作业没有成功送到打印机“%1”。请检查打印机的状态，"
-                              "然后重新打印。")
-            .arg(printer_name);
-    }
-    return {};
-}
-
-void confirm_and_print(QWidget& window) {
-    const int li_ts = message_box(&window, QStringLiteral("提示"),
-                                  QStringLiteral("选择<是>会把本窗口所有内容打印在纸上，如确实要"
-                                                 "打印请准备好打印机，然后点<是>"),
-                                  msg_icon::information, msg_buttons::yes_no, 2);
-    if (li_ts != 1) {
-        return;
-    }
-    QString printer_name;
-    const print_error error = print_window_on_default_printer(window, &printer_name);
-    if (error != print_error::none) {
-        message_box(&window, QStringLiteral("提示"), print_failure_text(error, printer_name),
-                    msg_icon::exclamation);
-    }
 }
 
 } // namespace orvandel::runtime

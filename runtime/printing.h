@@ -54,12 +54,4 @@ print_error print_window(QWidget& window, QPrinter& printer);
 // job name. `printer_name` (optional) receives the printer's name.
 print_error print_window_on_default_printer(QWidget& window, QString* printer_name = nullptr);
 
-// What the user is told when printing failed: what happened and what to do.
-QString print_failure_text(print_error error, const QString& printer_name);
-
-// The Print command of a window: asks "提示" with Yes and No (No the default);
-// on Yes prints the window onto the default printer, and when that fails tells
-// the user why in one box. Nothing else changes.
-void confirm_and_print(QWidget& window);
-
 } // namespace orvandel::runtime

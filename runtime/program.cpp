@@ -52,10 +52,15 @@ std::int32_t getwindowsdirectory(QString& lpbuffer, std::int32_t nsize) {
 }
 
 bool start_system_calculator() {
-    // The directory is asked for at every start. A directory longer than the
-    // buffer leaves it blank, and the start then fails like any missing program.
-    QString stmp(200, QChar(u' '));
-    const std::int32_t length = getwindowsdirectory(stmp, 200);
+    // The directory is asked for at every start. When it cannot be had (0) or
+    // does not fit the buffer, nothing is started: "\system32\calc.exe" on
+    // its own would name a program on the current drive.
+    constexpr std::int32_t buffer_size = 200;
+    QString stmp(buffer_size, QChar(u' '));
+    const std::int32_t length = getwindowsdirectory(stmp, buffer_size);
+    if (length <= 0 || length >= buffer_size) {
+        return false;
+    }
     const QString ls_path = stmp.left(length);
     const QString ls_xtjsq = ls_path + QStringLiteral("\\system32\\calc.exe");
     return run_program(ls_xtjsq);

@@ -36,8 +36,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("orvandel-bench"));
     orvandel::runtime::install_font_substitutes();
     orvandel::runtime::set_today_for_testing(QDate(2001, 5, 10));
-    QString gs_path;
-    orvandel::ui::w_dornik window(gs_path);
+    orvandel::ui::w_dornik window;
     window.open();
     if (!QTest::qWaitForWindowExposed(&window)) {
         std::fprintf(stderr, "the window was not shown\n");

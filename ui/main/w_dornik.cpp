@@ -2,8 +2,10 @@
 
 #include "calc/form_labels.h"
 #include "runtime/clock.h"
+#include "runtime/engine_text.h"
 #include "runtime/fonts.h"
 #include "runtime/layout_units.h"
+#include "runtime/message_box.h"
 #include "runtime/printing.h"
 #include "runtime/program.h"
 #include "runtime/settings_file.h"
@@ -30,20 +32,36 @@ constexpr int client_width_units = 1833 - 36;
 constexpr int client_height_units = 2440 - 124;
 
 QString today_text() {
-    return runtime::today().toString(QStringLiteral("yyyy-MM-dd"));
+    return runtime::date_text(runtime::today());
 }
 
-QString qstring(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+// What the user is told when the page did not reach the printer: what
+// happened and what to do next.
+QString print_failure_text(runtime::print_error error, const QString& printer_name) {
+    switch (error) {
+    case runtime::print_error::none:
+        return {};
+    case runtime::print_error::no_printer:
+        return QStringLiteral("打印失败：没有找到可用的打印机。请先安装打印机并把它设为默认"
+                              "打印机，然后再打印。");
+    case runtime::print_error::cannot_open_job:
+        return QStringLiteral("打印失败：打印机“%1”无法开始打印作业。请检查打印机是否已"
+                              "连接并处于可用状态。")
+            .arg(printer_name);
+    case runtime::print_error::job_not_sent:
+        return QStringLiteral("打印失败：打印作业没有成功送到打印机“%1”。请检查打印机的状态，"
+                              "然后重新打印。")
+            .arg(printer_name);
+    }
+    return {};
 }
 
 } // namespace
 
-w_dornik::w_dornik(QString& gs_path, QWidget* parent)
+w_dornik::w_dornik(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint),
-      gs_path_(gs_path) {
+                          Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("w_dornik"));
     setWindowTitle(QStringLiteral("OrvandelV2.0"));
     setFont(runtime::form_font(12)); // the form's face throughout; no other face gets loaded
@@ -68,10 +86,10 @@ void w_dornik::connect_handlers() {
     connect(em_znts4, &runtime::edit_mask::modified, this, &w_dornik::select_day_entry);
     connect(cb_js, &QPushButton::clicked, this, &w_dornik::cb_js_clicked);
     connect(cb_fxjs, &QPushButton::clicked, this, &w_dornik::cb_fxjs_clicked);
-    connect(cb_1, &QPushButton::clicked, this, &w_dornik::cb_1_clicked);
-    connect(cb_2, &QPushButton::clicked, this, &w_dornik::cb_2_clicked);
-    connect(cb_3, &QPushButton::clicked, this, &w_dornik::cb_3_clicked);
-    connect(cb_4, &QPushButton::clicked, this, &w_dornik::cb_4_clicked);
+    connect(cb_1, &QPushButton::clicked, this, &w_dornik::print_form);
+    connect(cb_2, &QPushButton::clicked, this, &w_dornik::open_about);
+    connect(cb_3, &QPushButton::clicked, this, &w_dornik::exit_form);
+    connect(cb_4, &QPushButton::clicked, this, &w_dornik::start_calculator);
 }
 
 void w_dornik::open() {
@@ -81,7 +99,7 @@ void w_dornik::open() {
 }
 
 void w_dornik::open_handler() {
-    gs_path_ = runtime::working_directory();
+    emit working_directory_recorded(runtime::working_directory());
     em_yjsk->setFocus();
     // Only a mark that the form was opened; nothing reads it, and a file that
     // cannot be written changes nothing else.
@@ -125,28 +143,42 @@ void w_dornik::cb_fxjs_clicked() {
     rb_1->setChecked(true);
     em_2->set_text(today_text());
     em_3->set_text(today_text());
-    st_znj1->setText(qstring(calc::form_labels::formula_before_plain));
-    st_znj2->setText(qstring(calc::form_labels::formula_after_plain));
+    st_znj1->setText(runtime::qstring(calc::form_labels::formula_before_plain));
+    st_znj2->setText(runtime::qstring(calc::form_labels::formula_after_plain));
 }
 
-void w_dornik::cb_1_clicked() {
+void w_dornik::print_form() {
     // Started by its access key the command has not taken the focus: the field
     // being edited takes its final form first, as it does when the button is clicked.
     runtime::commit_pending_edit(this);
-    runtime::confirm_and_print(*this);
+    const int li_ts = runtime::message_box(
+        this, QStringLiteral("提示"),
+        QStringLiteral(
+            "选择<是>会把本窗口所有内容打印在纸上，如确实要打印请准备好打印机，然后点<是>"),
+        runtime::msg_icon::information, runtime::msg_buttons::yes_no, 2);
+    if (li_ts != 1) {
+        return;
+    }
+    QString printer_name;
+    const runtime::print_error error =
+        runtime::print_window_on_default_printer(*this, &printer_name);
+    if (error != runtime::print_error::none) {
+        runtime::message_box(this, QStringLiteral("提示"), print_failure_text(error, printer_name),
+                             runtime::msg_icon::exclamation);
+    }
 }
 
-void w_dornik::cb_2_clicked() {
+void w_dornik::open_about() {
     if (open_about_) {
         open_about_();
     }
 }
 
-void w_dornik::cb_3_clicked() {
+void w_dornik::exit_form() {
     close();
 }
 
-void w_dornik::cb_4_clicked() {
+void w_dornik::start_calculator() {
     // Nothing is reported when no calculator can be started.
     runtime::start_system_calculator();
 }

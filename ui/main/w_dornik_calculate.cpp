@@ -7,6 +7,7 @@
 #include "calc/fee.h"
 #include "calc/form_labels.h"
 #include "calc/number_text.h"
+#include "runtime/engine_text.h"
 #include "runtime/message_box.h"
 
 #include <QRadioButton>
@@ -20,12 +21,10 @@ namespace {
 
 namespace form_labels = calc::form_labels;
 
-QString qstring(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
+using runtime::qstring;
 
 std::string utf8(const runtime::edit_mask* field) {
-    return field->text().toStdString();
+    return runtime::utf8(field->text());
 }
 
 void tell(QWidget* window, const QString& text) {
@@ -50,7 +49,11 @@ void w_dornik::cb_js_clicked() {
         case calc::fee_error::start_after_end:
             tell(this, qstring(form_labels::start_after_end_message));
             return;
-        case calc::fee_error::invalid_date: // read_input lets no such date through
+        // read_input lets no such date, day count or amount through, so only a
+        // figure too wide to show can come back.
+        case calc::fee_error::invalid_date:
+        case calc::fee_error::negative_days:
+        case calc::fee_error::invalid_amount:
         case calc::fee_error::out_of_range:
             tell(this,
                  QStringLiteral("计算结果超出了可以显示的范围，请检查应缴税款金额、日期或天数。"));
@@ -58,7 +61,7 @@ void w_dornik::cb_js_clicked() {
         }
         return;
     }
-    write_results(*result);
+    write_results(input, *result);
 }
 
 bool w_dornik::read_input(calc::late_fee_input& input) {
@@ -102,21 +105,21 @@ void w_dornik::tell_unreadable(runtime::edit_mask* field, const QString& what) {
     field->selectAll();
 }
 
-void w_dornik::write_results(const calc::late_fee_result& result) {
-    em_znts1->set_text(qstring(calc::default_text(result.days_before)));
-    em_znts2->set_text(qstring(calc::default_text(result.days_after)));
+void w_dornik::write_results(const calc::late_fee_input& input,
+                             const calc::late_fee_result& result) {
+    const std::string days_before = calc::default_text(result.days_before);
+    const std::string days_after = calc::default_text(result.days_after);
+    em_znts1->set_text(qstring(days_before));
+    em_znts2->set_text(qstring(days_after));
     em_znts->set_text(qstring(calc::default_text(result.total_days)));
     em_znj->set_text(qstring(calc::default_text(result.total_fee)));
     em_znj1->set_text(qstring(calc::default_text(result.fee_before)));
     em_znj2->set_text(qstring(calc::default_text(result.fee_after)));
-    // The formulas quote the fields as they stand; an amount left empty is
-    // quoted as the zero it was read as.
-    const std::string amount_text =
-        em_yjsk->text().isEmpty() ? calc::money_picture_text({0, 2}) : utf8(em_yjsk);
-    st_znj1->setText(
-        qstring(form_labels::formula_before(amount_text, utf8(em_znts1), result.fee_before)));
-    st_znj2->setText(
-        qstring(form_labels::formula_after(amount_text, utf8(em_znts2), result.fee_after)));
+    // The formulas quote the amount as its field shows it (".00" for an amount
+    // left empty) and the day counts as the fields above show them.
+    const std::string amount = calc::money_picture_text(input.amount_due);
+    st_znj1->setText(qstring(form_labels::formula_before(amount, days_before, result.fee_before)));
+    st_znj2->setText(qstring(form_labels::formula_after(amount, days_after, result.fee_after)));
     em_hj->set_text(qstring(calc::money_picture_text(result.tax_and_fee_total)));
 }
 

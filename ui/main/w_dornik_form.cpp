@@ -5,6 +5,7 @@
 #include "ui/main/w_dornik.h"
 
 #include "calc/form_labels.h"
+#include "runtime/engine_text.h"
 #include "runtime/fonts.h"
 #include "runtime/layout_units.h"
 
@@ -129,10 +130,6 @@ const std::array<control_row, 36>& form() {
     return rows;
 }
 
-QString qstring(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
 void colour_text(QWidget& widget, QPalette::ColorRole role) {
     QPalette colours = widget.palette();
     colours.setColor(role, QColor(0, 0, 255));
@@ -142,7 +139,7 @@ void colour_text(QWidget& widget, QPalette::ColorRole role) {
 // Builds one control of the row's kind, stores it in the window's member and
 // returns it.
 QWidget* build(w_dornik& window, const control_row& row) {
-    const QString text = qstring(row.text);
+    const QString text = runtime::qstring(row.text);
     return std::visit(
         [&](auto member) -> QWidget* {
             using control = std::remove_pointer_t<

@@ -25,7 +25,7 @@ inline const QString formula_after =
 
 struct opened_form {
     QTemporaryDir config_home;
-    QString gs_path;
+    QString gs_path; // what the open handler recorded
     std::unique_ptr<ui::w_dornik> window;
 
     // `block_settings`: a file stands where the settings folder should be.
@@ -37,7 +37,9 @@ struct opened_form {
         if (block_settings) {
             QFile(config_home.filePath(QStringLiteral("orvandel"))).open(QIODevice::WriteOnly);
         }
-        window = std::make_unique<ui::w_dornik>(gs_path);
+        window = std::make_unique<ui::w_dornik>();
+        QObject::connect(window.get(), &ui::w_dornik::working_directory_recorded,
+                         [this](const QString& path) { gs_path = path; });
         window->open();
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
