@@ -104,21 +104,6 @@ char* write_cell(char* at, std::string_view text) {
     return at;
 }
 
-void append_cell(std::string& out, std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        out.append(text);
-        return;
-    }
-    out.push_back('"');
-    for (const char c : text) {
-        if (c == '"') {
-            out.push_back('"');
-        }
-        out.push_back(c);
-    }
-    out.push_back('"');
-}
-
 csv_reader::csv_reader(std::istream& in, std::size_t block_size)
     : in_(in), buffer_((block_size == 0 ? 1 : block_size) + scan_padding) {}
 

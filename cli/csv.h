@@ -37,15 +37,12 @@ struct csv_record {
     return cell.quoted ? quoted_cell_text(cell, scratch) : cell.raw;
 }
 
-// Appends `text` as one cell, in quotes when it holds a comma, quote, CR or LF.
-void append_cell(std::string& out, std::string_view text);
-
 // The most bytes write_cell writes for `text`.
 [[nodiscard]] constexpr std::size_t cell_room(std::string_view text) {
     return 2 * text.size() + 2;
 }
-// Writes what append_cell appends at `at`, which has cell_room(text) bytes
-// free, and returns its end.
+// Writes `text` as one cell at `at`, which has cell_room(text) bytes free, in
+// quotes when it holds a comma, quote, CR or LF; returns the cell's end.
 char* write_cell(char* at, std::string_view text);
 
 class csv_reader {

@@ -127,10 +127,6 @@ bool disk_files::same_file(const std::string& a, const std::string& b) {
     return std::filesystem::equivalent(a, b, ignored);
 }
 
-std::string_view help_text() {
-    return help;
-}
-
 int run_cli(std::span<const std::string_view> args, std::istream& in, std::ostream& out,
             std::ostream& err, file_access& files) {
     const auto parsed = parse_options(args);

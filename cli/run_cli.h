@@ -46,7 +46,4 @@ int run_cli(std::span<const std::string_view> args, std::istream& in, std::ostre
 int run_cli(std::span<const std::string_view> args, std::istream& in, std::ostream& out,
             std::ostream& err);
 
-// The text of --help.
-[[nodiscard]] std::string_view help_text();
-
 } // namespace orvandel::cli
