@@ -1,0 +1,88 @@
+// One item of a sheet: reading its cells, computing its surcharge, and what is
+// wrong with it when it has no figures. The command line's batch and the
+// worksheet both go through here, so the same cells give the same results and
+// the same reasons in both.
+//
+// A row gives its period by exactly one of three pairs:
+// - due_date/pay_date (缴款期限/实际缴款日期): surcharge days run from the day
+//   after the due date through the day paid, both included (实施细则第七十五条;
+//   国税函〔1998〕291号). For the engine: start = due + 1 day, end = pay + 1 day.
+//   Paid on or before the due date: 0 days and no surcharge, noted "未逾期";
+//   this is not an error. A missing pay date takes the sheet's payment date
+//   when it has one (the worksheet's 缴款日期), and is missing otherwise.
+// - start_date/end_date (起始日期/终止日期): the form's meaning, the start day
+//   counted and the end day not.
+// - days_before/days_after: the two day counts typed.
+// A row is by dates when any date cell is given, by day counts otherwise. A
+// row that gives cells of two pairs is an error that says so.
+#pragma once
+
+#include "sheet/columns.h"
+
+#include "calc/date.h"
+#include "calc/fee.h"
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orvandel::sheet {
+
+// The texts of a row's input cells; empty where the row or the sheet has none.
+struct row_texts {
+    std::string_view amount, due_date, pay_date, start_date, end_date, days_before, days_after;
+};
+
+enum class period_basis { due_and_paid, start_and_end, day_counts };
+
+// What is wrong with one input, as data; words come from describe().
+enum class problem : unsigned char {
+    missing,                 // the cell is empty
+    not_a_number,            // an amount that is not digits with at most one point
+    too_many_integer_digits, // an amount of more than 12 integer digits
+    too_many_decimals,       // an amount of more than 2 decimals
+    not_a_whole_number,      // a day count that is not digits only
+    too_many_digits,         // a day count of more than 6 digits
+    not_a_date,              // not "yyyy-mm-dd"
+    no_such_day,             // "yyyy-mm-dd" that names no calendar day
+    later_than_end,          // start_date after end_date
+    two_pairs_given,         // cells of more than one pair (field: the pairs given)
+    no_period,               // no date and no day count at all
+    out_of_range,            // the surcharge is too large to compute exactly
+};
+
+struct row_problem {
+    column field; // the column it concerns (for two_pairs_given: the first pair's)
+    problem what;
+};
+
+struct row_outcome {
+    bool ok = false;
+    period_basis basis = period_basis::day_counts;
+    calc::late_fee_input input;   // as read (by_dates or by_days for the engine)
+    calc::late_fee_result figures; // when ok
+    bool not_overdue = false;      // due/paid, paid on or before the due date
+    // Up to four problems, in column order; count says how many.
+    std::array<row_problem, 4> problems{};
+    std::size_t problem_count = 0;
+};
+
+// Reads and computes one row. `payment_date` stands in for an empty pay_date
+// of a due/paid row.
+[[nodiscard]] row_outcome evaluate_row(const row_texts& cells,
+                                       const std::optional<calc::date>& payment_date = {});
+
+// What paying one day later would add to the row's total surcharge: for a
+// dated row the total with the pay (end) date a day later minus today's total;
+// for a row of day counts, the same with one more day after 2001-05-01.
+// Nothing for a row without figures.
+[[nodiscard]] std::optional<calc::money> one_more_day(const row_outcome& outcome);
+
+// The note cell of a row: its problems joined ("amount: not a number;
+// days_after: missing" / "应缴税款金额：不是数字；…"), "未逾期" / "" for a row
+// paid in time, empty for any other computed row.
+[[nodiscard]] std::string describe(const row_outcome& outcome, language lang);
+
+} // namespace orvandel::sheet
