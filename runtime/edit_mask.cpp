@@ -154,7 +154,9 @@ void edit_mask::paste_text(const QString& text) {
     const auto value = normalise_pasted(kind_, text);
     if (!value) {
         paste_refusal_ = qstring(calc::paste_error_text(value.error()));
-        QToolTip::showText(mapToGlobal(QPoint(0, height())), paste_refusal_, this);
+        // Says that the field kept what it had, and why.
+        QToolTip::showText(mapToGlobal(QPoint(0, height())),
+                           QStringLiteral("未能粘贴：%1").arg(paste_refusal_), this);
         QApplication::beep();
         return;
     }

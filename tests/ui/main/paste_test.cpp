@@ -87,7 +87,7 @@ void paste_test::pasted_value() {
     QCOMPARE(target->paste_refusal(), refusal);
     if (!refusal.isEmpty()) {
         QTRY_VERIFY(QToolTip::isVisible());
-        QCOMPARE(QToolTip::text(), target->paste_refusal());
+        QCOMPARE(QToolTip::text(), "未能粘贴：" + refusal);
     }
 }
 
@@ -99,7 +99,7 @@ void paste_test::refused_paste_is_seen_before_calculate() {
     paste_over(f, QStringLiteral("em_yjsk"), QStringLiteral("12,345.678"));
     QCOMPARE(f->em_yjsk->text(), QStringLiteral("100.00"));
     QTRY_VERIFY(QToolTip::isVisible());
-    QCOMPARE(QToolTip::text(), QStringLiteral("金额最多两位小数"));
+    QCOMPARE(QToolTip::text(), QStringLiteral("未能粘贴：金额最多两位小数"));
 
     paste_over(f, QStringLiteral("em_yjsk"), QStringLiteral("¥12,345.67\r\n"));
     QVERIFY(f->em_yjsk->paste_refusal().isEmpty());
