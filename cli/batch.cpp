@@ -4,40 +4,62 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
+#include <utility>
 
 namespace orvandel::cli {
+
+struct result_column {
+    enum class figure : unsigned char { count, money, error };
+    batch_job::column role;
+    std::string_view name;
+    figure kind;
+    calc::day_count calc::late_fee_result::*count = nullptr; // of counts
+    calc::money calc::late_fee_result::*money = nullptr;     // of money
+    // The row is read from this column too, so a row that fails keeps what it held.
+    bool read = false;
+};
+
 namespace {
 
 using column = batch_job::column;
+using figure = result_column::figure;
+using result = calc::late_fee_result;
 
-constexpr std::array<std::string_view, batch_job::column_count> column_names{
-    "",           "amount",     "start_date", "end_date",  "days_before",       "days_after",
-    "total_days", "fee_before", "fee_after",  "total_fee", "tax_and_fee_total", "error",
-};
+// The result columns, in the order they are appended to an input that lacks them.
+constexpr std::array<result_column, 8> result_columns{{
+    {column::days_before, "days_before", figure::count, &result::days_before, nullptr, true},
+    {column::days_after, "days_after", figure::count, &result::days_after, nullptr, true},
+    {column::total_days, "total_days", figure::count, &result::total_days},
+    {column::fee_before, "fee_before", figure::money, nullptr, &result::fee_before},
+    {column::fee_after, "fee_after", figure::money, nullptr, &result::fee_after},
+    {column::total_fee, "total_fee", figure::money, nullptr, &result::total_fee},
+    {column::tax_and_fee_total, "tax_and_fee_total", figure::money, nullptr,
+     &result::tax_and_fee_total},
+    {column::error, "error", figure::error},
+}};
 
-// The columns every output row has, in the order they are appended.
-constexpr std::array<column, 8> output_columns{
-    column::days_before, column::days_after, column::total_days,        column::fee_before,
-    column::fee_after,   column::total_fee,  column::tax_and_fee_total, column::error,
-};
+// The columns that are only read.
+constexpr std::array<std::pair<column, std::string_view>, 3> input_columns{{
+    {column::amount, "amount"},
+    {column::start_date, "start_date"},
+    {column::end_date, "end_date"},
+}};
+
+const result_column* result_column_named(std::string_view name) {
+    const auto* found = std::find_if(result_columns.begin(), result_columns.end(),
+                                     [&](const result_column& c) { return c.name == name; });
+    return found == result_columns.end() ? nullptr : found;
+}
+
+column input_role(std::string_view name) {
+    const auto* found = std::find_if(input_columns.begin(), input_columns.end(),
+                                     [&](const auto& c) { return c.second == name; });
+    return found == input_columns.end() ? column::other : found->first;
+}
 
 constexpr std::size_t slot(column role) {
     return static_cast<std::size_t>(role);
-}
-
-column role_of(std::string_view name) {
-    const auto* found = std::find(column_names.begin() + 1, column_names.end(), name);
-    return found == column_names.end() ? column::other
-                                       : static_cast<column>(found - column_names.begin());
-}
-
-bool is_output(column role) {
-    return std::find(output_columns.begin(), output_columns.end(), role) != output_columns.end();
-}
-
-// Day counts are input as well as output: a bad row keeps what was typed there.
-bool is_day_count(column role) {
-    return role == column::days_before || role == column::days_after;
 }
 
 constexpr std::size_t flush_size = std::size_t{1} << 20;
@@ -59,8 +81,14 @@ bool batch_job::read_header() {
     std::string scratch;
     for (std::size_t i = 0; i < header.cells.size(); ++i) {
         const std::string_view name = cell_text(header.cells[i], scratch);
-        const column role = role_of(name);
-        roles_.push_back(role);
+        const result_column* const shown = result_column_named(name);
+        cell_run cell{i, i};
+        if (shown != nullptr) {
+            cell.kind = shown->read ? run_kind::figure_or_copy : run_kind::figure;
+            cell.column = shown;
+        }
+        cells_.push_back(cell);
+        const column role = shown != nullptr ? shown->role : input_role(name);
         if (role == column::other) {
             continue;
         }
@@ -70,71 +98,27 @@ bool batch_job::read_header() {
         }
         index_[slot(role)] = static_cast<std::ptrdiff_t>(i);
     }
-    for (std::size_t i = 0; i < roles_.size(); ++i) {
-        const column role = roles_[i];
-        const cell_use use = !is_output(role)     ? cell_use::copy
-                             : is_day_count(role) ? cell_use::figure_or_copy
-                                                  : cell_use::figure;
-        uses_.push_back(use);
-        if (use != cell_use::copy) {
-            runs_.push_back(figure_run(i, use, role));
-        } else if (!runs_.empty() && runs_.back().kind == run_kind::copy) {
-            runs_.back().last = i;
-        } else {
-            runs_.push_back({i, i});
-        }
-    }
     if (index_[slot(column::amount)] < 0) {
         problem_ = "the header has no amount column";
         return false;
     }
-    for (const column role : output_columns) {
-        if (index_[slot(role)] < 0) {
-            appended_.push_back(role);
-            runs_.push_back(figure_run(roles_.size(), cell_use::figure, role));
+    for (const cell_run& cell : cells_) {
+        if (cell.kind == run_kind::copy && !runs_.empty() && runs_.back().kind == run_kind::copy) {
+            runs_.back().last = cell.last;
+        } else {
+            runs_.push_back(cell);
+        }
+    }
+    for (const result_column& shown : result_columns) {
+        if (index_[slot(shown.role)] < 0) {
+            appended_.push_back(&shown);
+            runs_.push_back({cells_.size(), cells_.size(), run_kind::figure, &shown});
         }
     }
     line_end_ = header.line_end.empty() ? "\r\n" : std::string(header.line_end);
     bom_ = reader_.had_bom();
     write_header(header);
     return true;
-}
-
-batch_job::cell_run batch_job::figure_run(std::size_t at, cell_use use, column role) {
-    cell_run run{at, at, run_kind::money};
-    using figures = calc::late_fee_result;
-    const run_kind count =
-        use == cell_use::figure_or_copy ? run_kind::count_or_copy : run_kind::count;
-    switch (role) {
-    case column::days_before:
-        run.kind = count;
-        run.count = &figures::days_before;
-        break;
-    case column::days_after:
-        run.kind = count;
-        run.count = &figures::days_after;
-        break;
-    case column::total_days:
-        run.kind = count;
-        run.count = &figures::total_days;
-        break;
-    case column::fee_before:
-        run.money = &figures::fee_before;
-        break;
-    case column::fee_after:
-        run.money = &figures::fee_after;
-        break;
-    case column::total_fee:
-        run.money = &figures::total_fee;
-        break;
-    case column::tax_and_fee_total:
-        run.money = &figures::tax_and_fee_total;
-        break;
-    default:
-        run.kind = run_kind::error;
-        break;
-    }
-    return run;
 }
 
 void batch_job::write_header(const csv_record& header) {
@@ -145,9 +129,9 @@ void batch_job::write_header(const csv_record& header) {
     if (header.open_quote) {
         append("\"");
     }
-    for (const column role : appended_) {
+    for (const result_column* shown : appended_) {
         append(",");
-        append(column_names[slot(role)]);
+        append(shown->name);
     }
     append(line_end_);
 }
@@ -241,10 +225,10 @@ void batch_job::add_error(std::string_view field, std::string_view problem) {
 void batch_job::evaluate(const csv_record& record) {
     outcome_.ok = false;
     outcome_.error.clear();
-    if (record.cells.size() != roles_.size()) {
+    if (record.cells.size() != cells_.size()) {
         const std::size_t cells = record.cells.size();
         add_error("row", std::to_string(cells) + (cells == 1 ? " cell" : " cells") +
-                             " but the header has " + std::to_string(roles_.size()));
+                             " but the header has " + std::to_string(cells_.size()));
         return;
     }
     if (record.open_quote) {
@@ -321,62 +305,32 @@ void batch_job::evaluate_period(const row_fields& fields, calc::late_fee_input& 
     }
 }
 
-// The text of an output column for the row just evaluated.
-char* batch_job::put_output(char* at, column role) {
-    if (role == column::error) {
-        return write_cell(at, outcome_.error);
+// The text of a result column for the row just evaluated: its figure, none
+// when the row failed, or the row's error.
+inline char* batch_job::put_figure(char* at, const result_column& shown) {
+    if (!outcome_.ok || shown.kind == figure::error) {
+        return put_error(at, shown);
     }
-    if (!outcome_.ok) {
-        return at;
+    if (shown.kind == figure::count) {
+        return write_count(at, outcome_.figures.*shown.count);
     }
-    const calc::late_fee_result& r = outcome_.figures;
-    switch (role) {
-    case column::days_before:
-        return write_count(at, r.days_before);
-    case column::days_after:
-        return write_count(at, r.days_after);
-    case column::total_days:
-        return write_count(at, r.total_days);
-    case column::fee_before:
-        return put_money(at, r.fee_before);
-    case column::fee_after:
-        return put_money(at, r.fee_after);
-    case column::total_fee:
-        return put_money(at, r.total_fee);
-    case column::tax_and_fee_total:
-        return put_money(at, r.tax_and_fee_total);
-    default:
-        return at;
-    }
+    return write_cents(at, outcome_.figures.*shown.money); // the engine's figures have two places
 }
 
-inline char* batch_job::put_money(char* at, const calc::money& value) {
-    if (value.scale == calc::money_places) {
-        return write_cents(at, value); // every figure of the engine
-    }
-    return put_other_money(at, value);
-}
-
-char* batch_job::put_other_money(char* at, const calc::money& value) {
-    commit(at);
-    std::string text;
-    append_money(text, value);
-    append(text);
-    return room(row_room_);
-}
-
-bool batch_job::keeps_input(cell_use use) const {
-    return use == cell_use::copy || (use == cell_use::figure_or_copy && !outcome_.ok);
+// The text of a result column for a row that failed: the error in the error
+// column, nothing in the others.
+char* batch_job::put_error(char* at, const result_column& shown) {
+    return shown.kind == figure::error && !outcome_.error.empty() ? write_cell(at, outcome_.error)
+                                                                  : at;
 }
 
 void batch_job::write_row(const csv_record& record) {
     // Each output cell is an input cell, at most figure_room bytes or the
     // error cell, and there is at most one comma per header or appended
     // column besides those of the input.
-    row_room_ = record.raw.size() + 1 + roles_.size() + appended_.size() +
-                output_columns.size() * figure_room + cell_room(outcome_.error) + 2;
-    char* at = room(row_room_);
-    if (record.cells.size() != roles_.size() || record.open_quote) {
+    char* at = room(record.raw.size() + 1 + cells_.size() + appended_.size() +
+                    result_columns.size() * figure_room + cell_room(outcome_.error) + 2);
+    if (record.cells.size() != cells_.size() || record.open_quote) {
         at = put_irregular_row(at, record);
     } else {
         // Every byte written goes through a char pointer, which may alias
@@ -389,39 +343,17 @@ void batch_job::write_row(const csv_record& record) {
             if (run != first) {
                 *at++ = ',';
             }
-            switch (run->kind) {
-            case run_kind::count_or_copy:
-                if (ok) {
-                    at = write_count(at, outcome_.figures.*(run->count));
-                    break;
-                }
-                [[fallthrough]];
-            case run_kind::copy: {
-                // A run of passed-through cells is one stretch of the record,
-                // commas included, so it is copied at once.
-                const char* const from = cells[run->first].raw.data();
-                const std::string_view end = cells[run->last].raw;
-                const auto size = static_cast<std::size_t>(end.data() + end.size() - from);
-                std::memcpy(at, from, size);
-                at += size;
-                break;
+            if (run->kind == run_kind::figure || (run->kind == run_kind::figure_or_copy && ok)) {
+                at = put_figure(at, *run->column);
+                continue;
             }
-            case run_kind::count:
-                if (ok) {
-                    at = write_count(at, outcome_.figures.*(run->count));
-                }
-                break;
-            case run_kind::money:
-                if (ok) {
-                    at = put_money(at, outcome_.figures.*(run->money));
-                }
-                break;
-            case run_kind::error:
-                if (!outcome_.error.empty()) {
-                    at = write_cell(at, outcome_.error);
-                }
-                break;
-            }
+            // A run of passed-through cells is one stretch of the record,
+            // commas included, so it is copied at once.
+            const char* const from = cells[run->first].raw.data();
+            const std::string_view end = cells[run->last].raw;
+            const auto size = static_cast<std::size_t>(end.data() + end.size() - from);
+            std::memcpy(at, from, size);
+            at += size;
         }
     }
     // Two bytes are stored (of "\n" its terminating zero as well); only the
@@ -430,19 +362,19 @@ void batch_job::write_row(const csv_record& record) {
     commit(at + line_end_.size());
 }
 
-// A row whose cells do not match the header (always an error row): every
-// cell is kept, short rows are padded to the header's width and surplus cells
-// follow the appended columns.
+// A row whose cells do not match the header: an error row, so its only figure
+// is the error. Every cell is kept, short rows are padded to the header's width
+// and surplus cells follow the appended columns.
 char* batch_job::put_irregular_row(char* at, const csv_record& record) {
-    const std::size_t width = roles_.size();
+    const std::size_t width = cells_.size();
     const std::vector<csv_cell>& cells = record.cells;
     const std::size_t count = std::max(width, cells.size());
     for (std::size_t i = 0; i < count; ++i) {
         if (i > 0) {
             *at++ = ',';
         }
-        if (i < width && !keeps_input(uses_[i])) {
-            at = put_output(at, roles_[i]);
+        if (i < width && cells_[i].kind == run_kind::figure) {
+            at = put_error(at, *cells_[i].column);
         } else if (i < cells.size()) {
             const std::string_view raw = cells[i].raw;
             std::memcpy(at, raw.data(), raw.size());
@@ -452,16 +384,11 @@ char* batch_job::put_irregular_row(char* at, const csv_record& record) {
             }
         }
         if (i + 1 == width) {
-            at = put_missing_columns(at);
+            for (const result_column* shown : appended_) {
+                *at++ = ',';
+                at = put_error(at, *shown);
+            }
         }
-    }
-    return at;
-}
-
-char* batch_job::put_missing_columns(char* at) {
-    for (const column role : appended_) {
-        *at++ = ',';
-        at = put_output(at, role);
     }
     return at;
 }

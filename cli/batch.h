@@ -30,9 +30,14 @@
 #include <istream>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orvandel::cli {
+
+// A result column: its header name, its kind of figure and the member of the
+// result it shows. batch.cpp lists them.
+struct result_column;
 
 enum class batch_status {
     all_rows_ok = 0,      // every row was computed
@@ -73,10 +78,6 @@ public:
     static constexpr std::size_t column_count = 12;
 
 private:
-    // What a row's output holds in a header column: the input cell, the
-    // figure, or the figure when the row was computed and the input otherwise.
-    enum class cell_use : unsigned char { copy, figure, figure_or_copy };
-
     struct row_outcome {
         bool ok = false;
         calc::late_fee_result figures;
@@ -97,46 +98,39 @@ private:
     void add_error(std::string_view field, std::string_view problem);
     // Writers of the output: each writes at `at` and returns the end of what
     // it wrote. Room for the whole row is made once, before the row.
-    char* put_output(char* at, column role);
-    char* put_money(char* at, const calc::money& value);
-    char* put_other_money(char* at, const calc::money& value);
-    char* put_missing_columns(char* at);
+    char* put_figure(char* at, const result_column& shown);
+    char* put_error(char* at, const result_column& shown);
     void write_row(const csv_record& record);
     char* put_irregular_row(char* at, const csv_record& record);
     // At least `size` bytes free after the output so far; returns where they start.
     char* room(std::size_t size);
     void commit(const char* end) { size_ = static_cast<std::size_t>(end - buffer_.data()); }
     void append(std::string_view text);
-    [[nodiscard]] bool keeps_input(cell_use use) const;
     bool flush(bool force);
 
     csv_reader reader_;
     csv_record record_;
     csv_record blank_; // a blank line, kept back until a row follows it
     std::size_t pending_blanks_ = 0;
-    std::vector<column> roles_;  // one per header cell
-    std::vector<cell_use> uses_; // one per header cell
-    // The cells of a regular output row, in order: header columns grouped so
-    // that neighbouring passed-through cells form one run, then one run for
-    // each appended column.
+    // Cells of the output, each passed through or written from a result column.
     enum class run_kind : unsigned char {
-        copy,          // input cells passed through
-        count,         // a day count
-        count_or_copy, // a day count when the row was computed, the input cell otherwise
-        money,         // an amount
-        error,         // the error cell
+        copy,           // input cells passed through
+        figure,         // the column's figure (none when the row failed), or the error
+        figure_or_copy, // the figure when the row was computed, the input cell otherwise
     };
     struct cell_run {
         std::size_t first = 0;
         std::size_t last = 0;
         run_kind kind = run_kind::copy;
-        calc::day_count calc::late_fee_result::*count = nullptr; // of count runs
-        calc::money calc::late_fee_result::*money = nullptr;     // of money runs
+        const result_column* column = nullptr; // of figure runs
     };
-    static cell_run figure_run(std::size_t at, cell_use use, column role);
+    std::vector<cell_run> cells_; // one per header cell
+    // The cells of a regular output row, in order: the header's cells with
+    // neighbouring passed-through cells joined into one run, then one run for
+    // each appended column.
     std::vector<cell_run> runs_;
+    std::vector<const result_column*> appended_;       // result columns the input lacks
     std::array<std::ptrdiff_t, column_count> index_{}; // header position of each role, or -1
-    std::vector<column> appended_;                     // output columns the input lacks
     std::string line_end_;
     bool bom_ = false;
     std::array<std::string, column_count> scratch_; // unquoted texts of input cells
@@ -145,7 +139,6 @@ private:
     // only ever grows, so that rows are written through a plain pointer.
     std::string buffer_;
     std::size_t size_ = 0;
-    std::size_t row_room_ = 0; // the most bytes the current row may take
     std::ostream* out_ = nullptr;
     std::string problem_;
     std::size_t rows_ = 0;
