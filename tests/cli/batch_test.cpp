@@ -1,5 +1,6 @@
-#include "batch.h"
 #include "run_in_process.h"
+
+#include "sheet/batch.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@ namespace orvandel::cli {
 namespace {
 
 using namespace std::string_literals;
+using sheet::batch_job;
 using testing_support::run;
 
 // The columns appended to an input that has none of them, and the worked example's figures.

@@ -1,18 +1,17 @@
-#include "batch.h"
+#include "sheet/batch.h"
 
-#include "field_text.h"
+#include "sheet/figure_text.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string_view>
 #include <utility>
 
-namespace orvandel::cli {
+namespace orvandel::sheet {
 
 struct result_column {
-    enum class figure : unsigned char { count, money, error };
-    batch_job::column role;
-    std::string_view name;
+    enum class figure : unsigned char { count, money, one_more_day, error };
+    column role;
     figure kind;
     calc::day_count calc::late_fee_result::*count = nullptr; // of counts
     calc::money calc::late_fee_result::*money = nullptr;     // of money
@@ -22,40 +21,52 @@ struct result_column {
 
 namespace {
 
-using column = batch_job::column;
 using figure = result_column::figure;
 using result = calc::late_fee_result;
 
-// The result columns, in the order they are appended to an input that lacks them.
-constexpr std::array<result_column, 8> result_columns{{
-    {column::days_before, "days_before", figure::count, &result::days_before, nullptr, true},
-    {column::days_after, "days_after", figure::count, &result::days_after, nullptr, true},
-    {column::total_days, "total_days", figure::count, &result::total_days},
-    {column::fee_before, "fee_before", figure::money, nullptr, &result::fee_before},
-    {column::fee_after, "fee_after", figure::money, nullptr, &result::fee_after},
-    {column::total_fee, "total_fee", figure::money, nullptr, &result::total_fee},
-    {column::tax_and_fee_total, "tax_and_fee_total", figure::money, nullptr,
-     &result::tax_and_fee_total},
-    {column::error, "error", figure::error},
+// The result columns, in the order they are appended to an input that lacks
+// them; one_more_day, last, is filled in only where the input has it.
+constexpr std::array<result_column, 9> result_columns{{
+    {column::days_before, figure::count, &result::days_before, nullptr, true},
+    {column::days_after, figure::count, &result::days_after, nullptr, true},
+    {column::total_days, figure::count, &result::total_days},
+    {column::fee_before, figure::money, nullptr, &result::fee_before},
+    {column::fee_after, figure::money, nullptr, &result::fee_after},
+    {column::total_fee, figure::money, nullptr, &result::total_fee},
+    {column::tax_and_fee_total, figure::money, nullptr, &result::tax_and_fee_total},
+    {column::note, figure::error},
+    {column::one_more_day, figure::one_more_day},
+}};
+constexpr std::size_t appended_columns = 8;
+
+// The columns a row is read from, and where evaluate_row takes each.
+constexpr std::array<std::pair<column, std::string_view row_texts::*>, 7> input_columns{{
+    {column::amount, &row_texts::amount},
+    {column::due_date, &row_texts::due_date},
+    {column::pay_date, &row_texts::pay_date},
+    {column::start_date, &row_texts::start_date},
+    {column::end_date, &row_texts::end_date},
+    {column::days_before, &row_texts::days_before},
+    {column::days_after, &row_texts::days_after},
 }};
 
-// The columns that are only read.
-constexpr std::array<std::pair<column, std::string_view>, 3> input_columns{{
-    {column::amount, "amount"},
-    {column::start_date, "start_date"},
-    {column::end_date, "end_date"},
-}};
-
-const result_column* result_column_named(std::string_view name) {
+const result_column* result_column_of(column role) {
     const auto* found = std::find_if(result_columns.begin(), result_columns.end(),
-                                     [&](const result_column& c) { return c.name == name; });
+                                     [&](const result_column& c) { return c.role == role; });
     return found == result_columns.end() ? nullptr : found;
 }
 
-column input_role(std::string_view name) {
-    const auto* found = std::find_if(input_columns.begin(), input_columns.end(),
-                                     [&](const auto& c) { return c.second == name; });
-    return found == input_columns.end() ? column::other : found->first;
+// The language of the header's first amount column (English when it has
+// none, which read_header refuses).
+language header_language(const csv_record& header) {
+    std::string scratch;
+    for (const csv_cell& cell : header.cells) {
+        const auto named = column_named(cell_text(cell, scratch));
+        if (named && named->role == column::amount) {
+            return named->lang;
+        }
+    }
+    return language::english;
 }
 
 constexpr std::size_t slot(column role) {
@@ -78,29 +89,42 @@ bool batch_job::read_header() {
                                     : "the input is empty; a header row is required";
         return false;
     }
+    lang_ = header_language(header);
     std::string scratch;
     for (std::size_t i = 0; i < header.cells.size(); ++i) {
         const std::string_view name = cell_text(header.cells[i], scratch);
-        const result_column* const shown = result_column_named(name);
+        const auto named = column_named(name);
         cell_run cell{i, i};
-        if (shown != nullptr) {
-            cell.kind = shown->read ? run_kind::figure_or_copy : run_kind::figure;
-            cell.column = shown;
-        }
-        cells_.push_back(cell);
-        const column role = shown != nullptr ? shown->role : input_role(name);
-        if (role == column::other) {
+        // A name in the other language, like any name the sheet does not
+        // know, is a column passed through; so is an item, which is text.
+        if (!named || named->lang != lang_ || named->role == column::item) {
+            cells_.push_back(cell);
             continue;
         }
+        const column role = named->role;
         if (index_[slot(role)] >= 0) {
             problem_ = "the header names the column " + std::string(name) + " twice";
             return false;
         }
         index_[slot(role)] = static_cast<std::ptrdiff_t>(i);
+        if (const result_column* shown = result_column_of(role)) {
+            cell.kind = shown->read ? run_kind::figure_or_copy : run_kind::figure;
+            cell.column = shown;
+        }
+        cells_.push_back(cell);
     }
     if (index_[slot(column::amount)] < 0) {
         problem_ = "the header has no amount column";
         return false;
+    }
+    texts_.offered = pair_bit(period_basis::start_and_end) | pair_bit(period_basis::day_counts);
+    if (index_[slot(column::due_date)] >= 0 || index_[slot(column::pay_date)] >= 0) {
+        texts_.offered |= pair_bit(period_basis::due_and_paid);
+    }
+    for (const auto& [role, text] : input_columns) {
+        if (index_[slot(role)] >= 0) {
+            inputs_.push_back({role, static_cast<std::size_t>(index_[slot(role)]), text});
+        }
     }
     for (const cell_run& cell : cells_) {
         if (cell.kind == run_kind::copy && !runs_.empty() && runs_.back().kind == run_kind::copy) {
@@ -109,7 +133,8 @@ bool batch_job::read_header() {
             runs_.push_back(cell);
         }
     }
-    for (const result_column& shown : result_columns) {
+    for (std::size_t k = 0; k < appended_columns; ++k) {
+        const result_column& shown = result_columns[k];
         if (index_[slot(shown.role)] < 0) {
             appended_.push_back(&shown);
             runs_.push_back({cells_.size(), cells_.size(), run_kind::figure, &shown});
@@ -131,7 +156,7 @@ void batch_job::write_header(const csv_record& header) {
     }
     for (const result_column* shown : appended_) {
         append(",");
-        append(shown->name);
+        append(column_name(shown->role, lang_));
     }
     append(line_end_);
 }
@@ -206,110 +231,41 @@ bool batch_job::process(const csv_record& record) {
     return flush(false);
 }
 
-std::string_view batch_job::input_text(const csv_record& record, column role) {
-    const std::ptrdiff_t at = index_[slot(role)];
-    if (at < 0) {
-        return {};
-    }
-    return cell_text(record.cells[static_cast<std::size_t>(at)], scratch_[slot(role)]);
-}
-
-void batch_job::add_error(std::string_view field, std::string_view problem) {
-    std::string& error = outcome_.error;
-    if (!error.empty()) {
-        error += "; ";
-    }
-    error.append(field).append(": ").append(problem);
+void batch_job::add_row_error(std::string_view english, std::string_view chinese) {
+    error_ = lang_ == language::english ? "row: " : "行：";
+    error_ += lang_ == language::english ? english : chinese;
 }
 
 void batch_job::evaluate(const csv_record& record) {
+    error_.clear();
     outcome_.ok = false;
-    outcome_.error.clear();
     if (record.cells.size() != cells_.size()) {
-        const std::size_t cells = record.cells.size();
-        add_error("row", std::to_string(cells) + (cells == 1 ? " cell" : " cells") +
-                             " but the header has " + std::to_string(cells_.size()));
+        const std::string cells = std::to_string(record.cells.size());
+        const std::string width = std::to_string(cells_.size());
+        add_row_error(cells + (record.cells.size() == 1 ? " cell" : " cells") +
+                          " but the header has " + width,
+                      "有" + cells + "格，表头有" + width + "格");
         return;
     }
     if (record.open_quote) {
-        add_error("row", "the input ends inside a quoted cell");
+        add_row_error("the input ends inside a quoted cell", "文件在引号内结束");
         return;
     }
-    const row_fields fields{
-        input_text(record, column::amount),     input_text(record, column::start_date),
-        input_text(record, column::end_date),   input_text(record, column::days_before),
-        input_text(record, column::days_after),
-    };
-    calc::late_fee_input input;
-    const auto amount = read_amount(fields.amount);
-    if (amount) {
-        input.amount_due = *amount;
-    } else {
-        add_error("amount", amount.error());
+    // The texts of the columns the header lacks stay empty.
+    for (const input_cell& cell : inputs_) {
+        texts_.*cell.text = cell_text(record.cells[cell.at], scratch_[slot(cell.role)]);
     }
-    const bool dates_given = !fields.start_date.empty() || !fields.end_date.empty();
-    const bool days_given = !fields.days_before.empty() || !fields.days_after.empty();
-    if (dates_given && days_given) {
-        add_error("start_date/end_date and days_before/days_after",
-                  "give only one of the two pairs");
-    } else if (!dates_given && !days_given) {
-        add_error("start_date/end_date or days_before/days_after", "missing");
-    } else {
-        input.mode = dates_given ? calc::entry_mode::by_dates : calc::entry_mode::by_days;
-        evaluate_period(fields, input);
-    }
-    if (!outcome_.error.empty()) {
-        return;
-    }
-    const auto figures = calc::compute_late_fee(input);
-    if (!figures) {
-        const fee_problem problem = describe(figures.error());
-        add_error(problem.field, problem.problem);
-        return;
-    }
-    outcome_.figures = *figures;
-    outcome_.ok = true;
-}
-
-void batch_job::evaluate_period(const row_fields& fields, calc::late_fee_input& input) {
-    if (input.mode == calc::entry_mode::by_dates) {
-        const auto start = read_date(fields.start_date);
-        const auto end = read_date(fields.end_date);
-        if (start) {
-            input.start_date = *start;
-        } else {
-            add_error("start_date", start.error());
-        }
-        if (end) {
-            input.end_date = *end;
-        } else {
-            add_error("end_date", end.error());
-        }
-        if (start && end && input.start_date > input.end_date) {
-            const fee_problem problem = describe(calc::fee_error::start_after_end);
-            add_error(problem.field, problem.problem);
-        }
-        return;
-    }
-    const auto before = read_day_count(fields.days_before);
-    const auto after = read_day_count(fields.days_after);
-    if (before) {
-        input.days_before = *before;
-    } else {
-        add_error("days_before", before.error());
-    }
-    if (after) {
-        input.days_after = *after;
-    } else {
-        add_error("days_after", after.error());
+    evaluate_row_into(texts_, outcome_);
+    if (!outcome_.ok || outcome_.not_overdue) {
+        append_description(error_, outcome_, lang_);
     }
 }
 
 // The text of a result column for the row just evaluated: its figure, none
 // when the row failed, or the row's error.
 inline char* batch_job::put_figure(char* at, const result_column& shown) {
-    if (!outcome_.ok || shown.kind == figure::error) {
-        return put_error(at, shown);
+    if (!outcome_.ok || shown.kind >= figure::one_more_day) {
+        return put_other(at, shown);
     }
     if (shown.kind == figure::count) {
         return write_count(at, outcome_.figures.*shown.count);
@@ -317,11 +273,18 @@ inline char* batch_job::put_figure(char* at, const result_column& shown) {
     return write_cents(at, outcome_.figures.*shown.money); // the engine's figures have two places
 }
 
-// The text of a result column for a row that failed: the error in the error
-// column, nothing in the others.
-char* batch_job::put_error(char* at, const result_column& shown) {
-    return shown.kind == figure::error && !outcome_.error.empty() ? write_cell(at, outcome_.error)
-                                                                  : at;
+// The text of the error and one_more_day columns, and of every result column
+// of a row that failed: the error in the error column, what a day more adds
+// for a computed row, nothing in the others.
+char* batch_job::put_other(char* at, const result_column& shown) {
+    if (shown.kind == figure::error) {
+        return error_.empty() ? at : write_cell(at, error_);
+    }
+    if (shown.kind == figure::one_more_day && outcome_.ok) {
+        const auto more = one_more_day(outcome_);
+        return more ? write_cents(at, *more) : at;
+    }
+    return at;
 }
 
 void batch_job::write_row(const csv_record& record) {
@@ -329,7 +292,7 @@ void batch_job::write_row(const csv_record& record) {
     // error cell, and there is at most one comma per header or appended
     // column besides those of the input.
     char* at = room(record.raw.size() + 1 + cells_.size() + appended_.size() +
-                    result_columns.size() * figure_room + cell_room(outcome_.error) + 2);
+                    result_columns.size() * figure_room + cell_room(error_) + 2);
     if (record.cells.size() != cells_.size() || record.open_quote) {
         at = put_irregular_row(at, record);
     } else {
@@ -374,7 +337,7 @@ char* batch_job::put_irregular_row(char* at, const csv_record& record) {
             *at++ = ',';
         }
         if (i < width && cells_[i].kind == run_kind::figure) {
-            at = put_error(at, *cells_[i].column);
+            at = put_other(at, *cells_[i].column);
         } else if (i < cells.size()) {
             const std::string_view raw = cells[i].raw;
             std::memcpy(at, raw.data(), raw.size());
@@ -386,11 +349,11 @@ char* batch_job::put_irregular_row(char* at, const csv_record& record) {
         if (i + 1 == width) {
             for (const result_column* shown : appended_) {
                 *at++ = ',';
-                at = put_error(at, *shown);
+                at = put_other(at, *shown);
             }
         }
     }
     return at;
 }
 
-} // namespace orvandel::cli
+} // namespace orvandel::sheet

@@ -1,12 +1,16 @@
 // The batch calculator: a CSV file of amounts and periods in, the same file
 // with the figures of every row added out.
 //
-// The header row names the columns. `amount` is required; `start_date` and
-// `end_date`, or `days_before` and `days_after`, give each row's period; every
-// other column is passed through byte for byte. Output: the input's columns in
-// their order, then each of days_before, days_after, total_days, fee_before,
-// fee_after, total_fee, tax_and_fee_total and error that the input lacks. A
-// figure whose column the input has is written into that column.
+// The header row names the columns, in English or in Chinese (columns.h), in
+// any order: the language of its amount column, which is required. Names in
+// the other language are passed through like any other column, so a file of
+// English columns with a "备注" column of its own reads as it always has. Each
+// row gives its period by one pair: due_date/pay_date, start_date/end_date or
+// days_before/days_after (row.h). Output: the input's columns in their order,
+// then each of days_before, days_after, total_days, fee_before, fee_after,
+// total_fee, tax_and_fee_total and error that the input lacks, named in the
+// header's language. A figure whose column the input has (one_more_day
+// included) is written into that column.
 //
 // Choices where the format leaves room:
 // - records end in the line ending of the input's header (CRLF when the input
@@ -18,12 +22,14 @@
 // - a bad row keeps every input cell, including days_before and days_after,
 //   and has its other figure cells emptied;
 // - an input that ends inside a quoted cell closes the quote, and that row is
-//   an error row.
+//   an error row;
+// - a row paid on or before its due date is no error; in Chinese its 备注
+//   says "未逾期".
 #pragma once
 
-#include "csv.h"
-
-#include "calc/fee.h"
+#include "sheet/columns.h"
+#include "sheet/csv.h"
+#include "sheet/row.h"
 
 #include <array>
 #include <cstddef>
@@ -33,10 +39,10 @@
 #include <string_view>
 #include <vector>
 
-namespace orvandel::cli {
+namespace orvandel::sheet {
 
-// A result column: its header name, its kind of figure and the member of the
-// result it shows. batch.cpp lists them.
+// A result column: its role, its kind of figure and the member of the result
+// it shows. batch.cpp lists them.
 struct result_column;
 
 enum class batch_status {
@@ -59,47 +65,20 @@ public:
     [[nodiscard]] const std::string& problem() const { return problem_; }
     [[nodiscard]] std::size_t rows() const { return rows_; }
     [[nodiscard]] std::size_t failed_rows() const { return failed_rows_; }
-
-    // Column roles; `other` columns are passed through.
-    enum class column : unsigned char {
-        other,
-        amount,
-        start_date,
-        end_date,
-        days_before,
-        days_after,
-        total_days,
-        fee_before,
-        fee_after,
-        total_fee,
-        tax_and_fee_total,
-        error,
-    };
-    static constexpr std::size_t column_count = 12;
+    // The language of the header, in which results are named and errors
+    // written. Valid after read_header().
+    [[nodiscard]] language output_language() const { return lang_; }
 
 private:
-    struct row_outcome {
-        bool ok = false;
-        calc::late_fee_result figures;
-        std::string error; // "field: problem; field: problem"
-    };
-
     void write_header(const csv_record& header);
-    // The texts of a row's recognised input cells; empty where the header lacks the column.
-    struct row_fields {
-        std::string_view amount, start_date, end_date, days_before, days_after;
-    };
-
     // Computes and writes one row; false when the output failed.
     bool process(const csv_record& record);
     void evaluate(const csv_record& record);
-    void evaluate_period(const row_fields& fields, calc::late_fee_input& input);
-    std::string_view input_text(const csv_record& record, column role);
-    void add_error(std::string_view field, std::string_view problem);
+    void add_row_error(std::string_view english, std::string_view chinese);
     // Writers of the output: each writes at `at` and returns the end of what
     // it wrote. Room for the whole row is made once, before the row.
     char* put_figure(char* at, const result_column& shown);
-    char* put_error(char* at, const result_column& shown);
+    char* put_other(char* at, const result_column& shown);
     void write_row(const csv_record& record);
     char* put_irregular_row(char* at, const csv_record& record);
     // At least `size` bytes free after the output so far; returns where they start.
@@ -130,11 +109,22 @@ private:
     // each appended column.
     std::vector<cell_run> runs_;
     std::vector<const result_column*> appended_;       // result columns the input lacks
-    std::array<std::ptrdiff_t, column_count> index_{}; // header position of each role, or -1
+    std::array<std::ptrdiff_t, column_count> index_{}; // header position of each column, or -1
+    language lang_ = language::english;
+    // The header's columns a row is read from, and the texts read from the
+    // row just evaluated (empty where the header lacks the column).
+    struct input_cell {
+        column role;
+        std::size_t at;
+        std::string_view row_texts::*text;
+    };
+    std::vector<input_cell> inputs_;
+    row_texts texts_;
     std::string line_end_;
     bool bom_ = false;
     std::array<std::string, column_count> scratch_; // unquoted texts of input cells
     row_outcome outcome_;
+    std::string error_; // the error cell of the row just evaluated
     // Output waiting to be written: the first size_ bytes of buffer_, which
     // only ever grows, so that rows are written through a plain pointer.
     std::string buffer_;
@@ -145,4 +135,4 @@ private:
     std::size_t failed_rows_ = 0;
 };
 
-} // namespace orvandel::cli
+} // namespace orvandel::sheet
