@@ -61,7 +61,7 @@ struct row_problem {
 struct row_outcome {
     bool ok = false;
     period_basis basis = period_basis::day_counts;
-    calc::late_fee_input input;   // as read (by_dates or by_days for the engine)
+    calc::late_fee_input input;    // as read (by_dates or by_days for the engine)
     calc::late_fee_result figures; // when ok
     bool not_overdue = false;      // due/paid, paid on or before the due date
     // Up to four problems, in column order; count says how many.
