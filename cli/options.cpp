@@ -6,7 +6,7 @@
 namespace orvandel::cli {
 namespace {
 
-enum class option { help, json, amount, from, to, days_before, days_after, batch, output };
+enum class option { help, json, amount, from, to, days_before, days_after, batch, output, sheet };
 
 struct option_spelling {
     std::string_view name;
@@ -14,7 +14,7 @@ struct option_spelling {
     bool takes_value;
 };
 
-constexpr std::array<option_spelling, 11> spellings{{
+constexpr std::array<option_spelling, 12> spellings{{
     {"--help", option::help, false},
     {"-h", option::help, false},
     {"--json", option::json, false},
@@ -26,8 +26,9 @@ constexpr std::array<option_spelling, 11> spellings{{
     {"--batch", option::batch, true},
     {"-o", option::output, true},
     {"--output", option::output, true},
+    {"--sheet", option::sheet, true},
 }};
-constexpr std::size_t option_count = 9;
+constexpr std::size_t option_count = 10;
 
 // The options as given: each at most once, with its value.
 struct given_options {
@@ -93,9 +94,12 @@ std::variant<options, std::string> batch_from(const given_options& given) {
             return std::string(name_of(o)) + " cannot be used with --batch";
         }
     }
-    batch_options batch{given[option::batch], std::nullopt};
+    batch_options batch{given[option::batch], std::nullopt, std::nullopt};
     if (given.has(option::output)) {
         batch.output = given[option::output];
+    }
+    if (given.has(option::sheet)) {
+        batch.sheet = given[option::sheet];
     }
     return options{batch};
 }
@@ -103,6 +107,9 @@ std::variant<options, std::string> batch_from(const given_options& given) {
 std::variant<options, std::string> single_from(const given_options& given) {
     if (given.has(option::output)) {
         return std::string("-o needs --batch");
+    }
+    if (given.has(option::sheet)) {
+        return std::string("--sheet needs --batch");
     }
     if (!given.has(option::amount)) {
         return std::string("--amount is required (see --help)");

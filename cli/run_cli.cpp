@@ -3,11 +3,18 @@
 #include "batch.h"
 #include "options.h"
 #include "single.h"
+#include "workbook_batch.h"
 
+#include "sheet/xlsx_reader.h"
+#include "sheet/xlsx_writer.h"
+
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <sstream>
 
 namespace orvandel::cli {
 namespace {
@@ -65,11 +72,69 @@ int finish(std::ostream& out, std::ostream& err, int status) {
     return status;
 }
 
+// All of `in`, or nothing when it holds more than `limit` bytes or fails.
+std::optional<std::string> read_all(std::istream& in, std::size_t limit) {
+    std::string bytes;
+    std::array<char, 1 << 16> chunk{};
+    while (in) {
+        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        const auto got = static_cast<std::size_t>(in.gcount());
+        if (bytes.size() + got > limit) {
+            return std::nullopt;
+        }
+        bytes.append(chunk.data(), got);
+    }
+    if (in.bad()) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+// Opens the output only when there is something to write, so that a bad
+// input never empties it.
+std::unique_ptr<std::ostream> open_output(const batch_options& request, std::ostream& err,
+                                          file_access& files) {
+    std::string why;
+    const std::string output_path(*request.output);
+    auto opened = files.open_output(output_path, why);
+    if (!opened) {
+        fail(err, "cannot open " + output_path + ": " + why);
+    }
+    return opened;
+}
+
+// The batch's results as a workbook, written to the output file.
+int write_workbook(const batch_options& request, batch_job& job,
+                   const std::optional<sheet::table>& input, std::ostream& err,
+                   file_access& files) {
+    std::ostringstream results;
+    const batch_status status = job.run(results);
+    if (status == batch_status::unusable) {
+        return fail(err, job.problem());
+    }
+    const auto bytes = sheet::write_xlsx(typed_results(results.str(), input ? &*input : nullptr));
+    if (!bytes) {
+        return fail(err, "cannot write " + std::string(*request.output) + ": " +
+                             sheet::describe(bytes.error(), sheet::language::english));
+    }
+    const auto target = open_output(request, err, files);
+    if (!target) {
+        return exit_usage;
+    }
+    target->write(bytes->data(), static_cast<std::streamsize>(bytes->size()));
+    return finish(*target, err, static_cast<int>(status));
+}
+
 int run_batch(const batch_options& request, std::istream& in, std::ostream& out, std::ostream& err,
               file_access& files) {
     const std::string input_path(request.input);
     const bool from_stdin = input_path == "-";
     const bool to_stdout = !request.output || *request.output == "-";
+    const bool workbook_in = !from_stdin && is_workbook_path(input_path);
+    const bool workbook_out = !to_stdout && is_workbook_path(*request.output);
+    if (request.sheet && !workbook_in) {
+        return fail(err, "--sheet needs an .xlsx input");
+    }
     if (!from_stdin && !to_stdout && files.same_file(input_path, std::string(*request.output))) {
         return fail(err, "-o names the input file; write the output elsewhere");
     }
@@ -81,17 +146,35 @@ int run_batch(const batch_options& request, std::istream& in, std::ostream& out,
             return fail(err, "cannot open " + input_path + ": " + why);
         }
     }
-    batch_job job(from_stdin ? in : *opened_input);
+    // A workbook is read whole and handed to the batch as the CSV it stands for.
+    std::optional<sheet::table> input_table;
+    std::istringstream converted;
+    if (workbook_in) {
+        sheet::xlsx_read_options options;
+        options.sheet = std::string(request.sheet.value_or(""));
+        const auto bytes = read_all(*opened_input, options.limits.file_bytes);
+        const auto table =
+            bytes ? sheet::read_xlsx(*bytes, options)
+                  : sheet::xlsx_read_problem{sheet::xlsx_read_error::file_too_large, {}};
+        if (!table) {
+            return fail(err, "cannot read " + input_path + ": " +
+                                 sheet::describe(table.error(), sheet::language::english));
+        }
+        input_table = *table;
+        converted.str(table_as_csv(*input_table));
+    }
+    batch_job job(from_stdin ? in : workbook_in ? converted : *opened_input);
     if (!job.read_header()) {
         return fail(err, job.problem());
     }
-    // The output is opened only now, so that a bad input never empties it.
+    if (workbook_out) {
+        return write_workbook(request, job, input_table, err, files);
+    }
     std::unique_ptr<std::ostream> opened_output;
     if (!to_stdout) {
-        const std::string output_path(*request.output);
-        opened_output = files.open_output(output_path, why);
+        opened_output = open_output(request, err, files);
         if (!opened_output) {
-            return fail(err, "cannot open " + output_path + ": " + why);
+            return exit_usage;
         }
     }
     std::ostream& target = to_stdout ? out : *opened_output;
