@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace orvandel::sheet {
 namespace {
@@ -247,6 +248,9 @@ public:
         }
         if (zip_ == nullptr) {
             why_ = zip_error_strerror(&error);
+        } else if (zip_get_num_entries(zip_, 0) <= 0) {
+            why_ = "an empty archive";
+            zip_discard(std::exchange(zip_, nullptr));
         }
         zip_error_fini(&error);
     }
