@@ -4,6 +4,8 @@
 #include "sheet/xlsx_reader.h"
 #include "sheet/xlsx_writer.h"
 
+#include "cell_printer.h"
+
 #include <gtest/gtest.h>
 #include <zip.h>
 
@@ -19,16 +21,6 @@ namespace {
 calc::date day(int y, unsigned m, unsigned d) {
     return calc::date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
 }
-
-} // namespace
-
-// How a failed comparison shows a cell.
-void PrintTo(const cell& c, std::ostream* out) {
-    constexpr const char* kinds[] = {"empty", "text", "number", "integer", "date", "sum"};
-    *out << kinds[static_cast<int>(c.kind)] << " \"" << cell_text(c) << "\"";
-}
-
-namespace {
 
 using parts = std::map<std::string, std::string>;
 
