@@ -25,7 +25,7 @@ constexpr std::string_view help = R"(Usage:
   orvandel-cli --amount AMOUNT --from YYYY-MM-DD --to YYYY-MM-DD [--json]
   orvandel-cli --amount AMOUNT --due YYYY-MM-DD --paid YYYY-MM-DD [--json]
   orvandel-cli --amount AMOUNT --days-before N --days-after N [--json]
-  orvandel-cli --batch IN.csv [-o OUT.csv]
+  orvandel-cli --batch IN.csv|IN.xlsx [--sheet NAME] [-o OUT.csv|OUT.xlsx]
   orvandel-cli --help
 
 Computes the late-payment surcharge on an amount of tax: 0.002 per day for
@@ -57,6 +57,15 @@ an error cell such as "amount: not a number". Records end as the input's
 header does (CRLF when it has no line break); a UTF-8 byte order mark is
 kept; blank lines at the end are dropped; a row with more or fewer cells than
 the header is a bad row. OUT.csv may not be IN.csv.
+
+Workbooks: a name ending in .xlsx is an Excel workbook, in or out; standard
+output is always CSV. --sheet NAME reads that worksheet (else the first).
+Numbers are read exactly as Excel shows them at full precision (an amount of
+more than two decimals is an error, never rounded); date cells are dates. The
+output workbook has numeric amounts and surcharges ("0.00"), whole day counts,
+real dates, a bold frozen header and a totals row of SUM formulas; a bad row
+keeps its cells as text. Limits: a workbook of at most 64 MiB, expanding to
+at most 256 MiB a part and 512 MiB in all, 2,000,000 cells and 64 MiB of text.
 
 Exit status: 0 done (every batch row computed); 1 the start date is after the
 end date, or some batch rows have an error (the output is still complete);
