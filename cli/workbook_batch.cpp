@@ -3,6 +3,7 @@
 #include "csv.h"
 
 #include "sheet/columns.h"
+#include "sheet/result_cells.h"
 
 #include "calc/date.h"
 
@@ -33,73 +34,10 @@ void append_csv_record(std::string& out, const std::vector<std::string>& cells) 
     out += "\r\n";
 }
 
-bool is_summed(column role) {
-    switch (role) {
-    case column::amount:
-    case column::days_before:
-    case column::days_after:
-    case column::total_days:
-    case column::fee_before:
-    case column::fee_after:
-    case column::total_fee:
-    case column::tax_and_fee_total:
-    case column::one_more_day:
-        return true;
-    default:
-        return false;
-    }
-}
-
-std::optional<std::int64_t> whole(std::string_view text) {
-    std::int64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-// The cell of a computed row's figure or input in column `role`.
-cell typed_cell(column role, std::string text) {
-    if (text.empty()) {
-        return {};
-    }
-    switch (role) {
-    case column::amount:
-    case column::fee_before:
-    case column::fee_after:
-    case column::total_fee:
-    case column::tax_and_fee_total:
-    case column::one_more_day:
-        return sheet::is_decimal_text(text) ? cell::of_number(std::move(text))
-                                            : cell::of_text(std::move(text));
-    case column::days_before:
-    case column::days_after:
-    case column::total_days:
-        if (const auto value = whole(text)) {
-            return cell::of_integer(*value);
-        }
-        break;
-    case column::due_date:
-    case column::pay_date:
-    case column::start_date:
-    case column::end_date:
-        if (const auto day = calc::parse_date_text(text)) {
-            return cell::of_date(*day);
-        }
-        break;
-    default:
-        break;
-    }
-    return cell::of_text(std::move(text));
-}
-
 struct header_plan {
     std::vector<std::optional<column>> roles;
     sheet::language lang = sheet::language::english;
     std::ptrdiff_t total_fee = -1;
-    std::ptrdiff_t note = -1;
-    std::ptrdiff_t item = -1;
 };
 
 header_plan plan_of(const std::vector<std::string>& header) {
@@ -115,39 +53,11 @@ header_plan plan_of(const std::vector<std::string>& header) {
             plan.lang = named->lang;
             lang_known = true;
         }
-        const auto at = static_cast<std::ptrdiff_t>(i);
         if (named->role == column::total_fee) {
-            plan.total_fee = at;
-        } else if (named->role == column::note) {
-            plan.note = at;
-        } else if (named->role == column::item) {
-            plan.item = at;
+            plan.total_fee = static_cast<std::ptrdiff_t>(i);
         }
     }
     return plan;
-}
-
-std::vector<cell> totals_row(const header_plan& plan, std::size_t width, std::size_t failed) {
-    std::vector<cell> totals(width);
-    std::ptrdiff_t label = plan.item;
-    for (std::size_t i = 0; i < width; ++i) {
-        const bool summed = plan.roles[i] && is_summed(*plan.roles[i]);
-        if (summed) {
-            totals[i] = cell::of_sum();
-        } else if (label < 0 && static_cast<std::ptrdiff_t>(i) != plan.note) {
-            label = static_cast<std::ptrdiff_t>(i);
-        }
-    }
-    const bool zh = plan.lang == sheet::language::chinese;
-    if (label >= 0) {
-        totals[static_cast<std::size_t>(label)] = cell::of_text(zh ? "合计" : "total");
-    }
-    if (plan.note >= 0 && failed > 0) {
-        totals[static_cast<std::size_t>(plan.note)] =
-            cell::of_text(zh ? "有误未计入：" + std::to_string(failed) + " 行"
-                             : "left out for errors: " + std::to_string(failed));
-    }
-    return totals;
 }
 
 } // namespace
@@ -199,17 +109,13 @@ sheet::table typed_results(std::string_view csv, const sheet::table* input) {
             const auto role = i < plan.roles.size() ? plan.roles[i] : std::nullopt;
             if (!role && input != nullptr && r < input->rows.size() && i < input->header.size()) {
                 row.push_back(i < input->rows[r].size() ? input->rows[r][i] : cell{});
-            } else if (text.empty()) {
-                row.emplace_back();
-            } else if (role && ok) {
-                row.push_back(typed_cell(*role, std::move(text)));
             } else {
-                row.push_back(cell::of_text(std::move(text)));
+                row.push_back(sheet::result_cell(role, std::move(text), ok));
             }
         }
         out.rows.push_back(std::move(row));
     }
-    out.totals = totals_row(plan, out.header.size(), failed);
+    out.totals = sheet::totals_row(plan.roles, plan.lang, failed);
     return out;
 }
 
