@@ -5,12 +5,15 @@
 #include "single.h"
 #include "workbook_batch.h"
 
+#if ORVANDEL_XLSX
 #include "sheet/xlsx_reader.h"
 #include "sheet/xlsx_writer.h"
+#endif
 
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -86,6 +89,7 @@ int finish(std::ostream& out, std::ostream& err, int status) {
     return status;
 }
 
+#if ORVANDEL_XLSX
 // All of `in`, or nothing when it holds more than `limit` bytes or fails.
 std::optional<std::string> read_all(std::istream& in, std::size_t limit) {
     std::string bytes;
@@ -103,6 +107,7 @@ std::optional<std::string> read_all(std::istream& in, std::size_t limit) {
     }
     return bytes;
 }
+#endif
 
 // Opens the output only when there is something to write, so that a bad
 // input never empties it.
@@ -115,6 +120,22 @@ std::unique_ptr<std::ostream> open_output(const batch_options& request, std::ost
         fail(err, "cannot open " + output_path + ": " + why);
     }
     return opened;
+}
+
+#if ORVANDEL_XLSX
+// The worksheet of the workbook `in` holds, or nothing and why not.
+std::optional<sheet::table> read_workbook(std::istream& in, const batch_options& request,
+                                          std::string& why_not) {
+    sheet::xlsx_read_options options;
+    options.sheet = std::string(request.sheet.value_or(""));
+    const auto bytes = read_all(in, options.limits.file_bytes);
+    const auto table = bytes ? sheet::read_xlsx(*bytes, options)
+                             : sheet::xlsx_read_problem{sheet::xlsx_read_error::file_too_large, {}};
+    if (!table) {
+        why_not = sheet::describe(table.error(), sheet::language::english);
+        return std::nullopt;
+    }
+    return *table;
 }
 
 // The batch's results as a workbook, written to the output file.
@@ -138,6 +159,22 @@ int write_workbook(const batch_options& request, batch_job& job,
     target->write(bytes->data(), static_cast<std::streamsize>(bytes->size()));
     return finish(*target, err, static_cast<int>(status));
 }
+
+#else
+constexpr std::string_view no_workbooks =
+    "this orvandel-cli was built without Excel workbooks; use CSV files";
+
+std::optional<sheet::table> read_workbook(std::istream&, const batch_options&,
+                                          std::string& why_not) {
+    why_not = no_workbooks;
+    return std::nullopt;
+}
+
+int write_workbook(const batch_options&, batch_job&, const std::optional<sheet::table>&,
+                   std::ostream& err, file_access&) {
+    return fail(err, no_workbooks);
+}
+#endif
 
 int run_batch(const batch_options& request, std::istream& in, std::ostream& out, std::ostream& err,
               file_access& files) {
@@ -164,17 +201,11 @@ int run_batch(const batch_options& request, std::istream& in, std::ostream& out,
     std::optional<sheet::table> input_table;
     std::istringstream converted;
     if (workbook_in) {
-        sheet::xlsx_read_options options;
-        options.sheet = std::string(request.sheet.value_or(""));
-        const auto bytes = read_all(*opened_input, options.limits.file_bytes);
-        const auto table =
-            bytes ? sheet::read_xlsx(*bytes, options)
-                  : sheet::xlsx_read_problem{sheet::xlsx_read_error::file_too_large, {}};
-        if (!table) {
-            return fail(err, "cannot read " + input_path + ": " +
-                                 sheet::describe(table.error(), sheet::language::english));
+        std::string why_not;
+        input_table = read_workbook(*opened_input, request, why_not);
+        if (!input_table) {
+            return fail(err, "cannot read " + input_path + ": " + why_not);
         }
-        input_table = *table;
         converted.str(table_as_csv(*input_table));
     }
     batch_job job(from_stdin ? in : workbook_in ? converted : *opened_input);
@@ -199,29 +230,58 @@ int run_batch(const batch_options& request, std::istream& in, std::ostream& out,
     return finish(target, err, static_cast<int>(status));
 }
 
+// The file a UTF-8 name names. On Windows, whose file names are UTF-16, the
+// name is converted (a narrow name would go through the ANSI code page and
+// lose every character outside it); elsewhere its bytes are the name.
+std::filesystem::path path_of(const std::string& name) {
+#ifdef _WIN32
+    std::u8string utf8;
+    utf8.reserve(name.size());
+    for (const char c : name) {
+        utf8.push_back(static_cast<char8_t>(c));
+    }
+    return std::filesystem::path(utf8);
+#else
+    return std::filesystem::path(name);
+#endif
+}
+
+// Opens `name` as a file stream of type Stream, or gives nullptr with the reason in `why`.
+template <class Stream>
+std::unique_ptr<Stream> open_file(const std::string& name, std::ios::openmode mode,
+                                  std::string& why) {
+    std::filesystem::path path;
+    try {
+        path = path_of(name);
+    } catch (const std::exception&) {
+        why = "not a valid file name";
+        return nullptr;
+    }
+    auto file = std::make_unique<Stream>(path, mode);
+    if (!*file) {
+        why = std::strerror(errno);
+        return nullptr;
+    }
+    return file;
+}
+
 } // namespace
 
 std::unique_ptr<std::istream> disk_files::open_input(const std::string& path, std::string& why) {
-    auto file = std::make_unique<std::ifstream>(path, std::ios::binary);
-    if (!*file) {
-        why = std::strerror(errno);
-        return nullptr;
-    }
-    return file;
+    return open_file<std::ifstream>(path, std::ios::binary, why);
 }
 
 std::unique_ptr<std::ostream> disk_files::open_output(const std::string& path, std::string& why) {
-    auto file = std::make_unique<std::ofstream>(path, std::ios::binary | std::ios::trunc);
-    if (!*file) {
-        why = std::strerror(errno);
-        return nullptr;
-    }
-    return file;
+    return open_file<std::ofstream>(path, std::ios::binary | std::ios::trunc, why);
 }
 
 bool disk_files::same_file(const std::string& a, const std::string& b) {
-    std::error_code ignored;
-    return std::filesystem::equivalent(a, b, ignored);
+    try {
+        std::error_code ignored;
+        return std::filesystem::equivalent(path_of(a), path_of(b), ignored);
+    } catch (const std::exception&) {
+        return false; // a name that cannot be a file's names none
+    }
 }
 
 int run_cli(std::span<const std::string_view> args, std::istream& in, std::ostream& out,
