@@ -11,6 +11,7 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
@@ -1105,6 +1106,24 @@ calc::result<table, xlsx_read_problem> read_xlsx(std::string_view file,
     return build_table(sheet);
 }
 
+calc::result<table, xlsx_read_problem> read_xlsx_file(const std::filesystem::path& path,
+                                                      const xlsx_read_options& options) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error) {
+        return fail(xlsx_read_error::cannot_open, error.message());
+    }
+    if (size > options.limits.file_bytes) {
+        return fail(xlsx_read_error::file_too_large);
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
+        return fail(xlsx_read_error::cannot_open, "the file cannot be read");
+    }
+    return read_xlsx(bytes, options);
+}
+
 calc::result<std::vector<std::string>, xlsx_read_problem>
 xlsx_sheet_names(std::string_view file, const xlsx_limits& limits) {
     if (file.size() > limits.file_bytes) {
@@ -1159,6 +1178,8 @@ std::string describe(const xlsx_read_problem& problem, language lang) {
     case xlsx_read_error::too_much_text:
         return with(zh ? "工作表文字超过64 MiB的限制"
                        : "the worksheet holds more than the 64 MiB of text allowed");
+    case xlsx_read_error::cannot_open:
+        return with(zh ? "无法打开文件" : "cannot open the file");
     case xlsx_read_error::no_header:
         return zh ? "工作表是空的，没有标题行" : "the worksheet is empty; a header row is required";
     }

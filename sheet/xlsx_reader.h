@@ -33,6 +33,7 @@
 #include "calc/result.h"
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,6 +66,7 @@ enum class xlsx_read_error : unsigned char {
     too_many_cells, // more than limits.cells
     too_much_text,  // more than limits.text_bytes of text
     no_header,      // the worksheet has no cell at all
+    cannot_open,    // read_xlsx_file: the file cannot be opened or read (detail: why)
 };
 
 struct xlsx_read_problem {
@@ -75,6 +77,11 @@ struct xlsx_read_problem {
 // The worksheet of the workbook whose bytes are `file`.
 [[nodiscard]] calc::result<table, xlsx_read_problem>
 read_xlsx(std::string_view file, const xlsx_read_options& options = {});
+
+// The same for the file at `path`, which is refused before it is read when it
+// is larger than options.limits.file_bytes.
+[[nodiscard]] calc::result<table, xlsx_read_problem>
+read_xlsx_file(const std::filesystem::path& path, const xlsx_read_options& options = {});
 
 // The names of the workbook's worksheets, in tab order.
 [[nodiscard]] calc::result<std::vector<std::string>, xlsx_read_problem>

@@ -10,6 +10,7 @@
 #include <zip.h>
 
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -230,6 +231,21 @@ TEST(XlsxWrite, ReadsBackAsWritten) {
     }
     ASSERT_TRUE(back.totals.has_value());
     EXPECT_EQ(*back.totals, *original.totals);
+}
+
+TEST(XlsxRead, FromAFile) {
+    const auto bytes = write_xlsx(sample_table());
+    ASSERT_TRUE(bytes.ok());
+    const std::string path = testing::TempDir() + "orvandel_read_file.xlsx";
+    std::ofstream(path, std::ios::binary) << *bytes;
+    const auto read = read_xlsx_file(path);
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(read->rows.size(), 4u);
+    xlsx_read_options small;
+    small.limits.file_bytes = bytes->size() - 1;
+    EXPECT_EQ(read_xlsx_file(path, small).error().what, xlsx_read_error::file_too_large);
+    EXPECT_EQ(read_xlsx_file(path + ".none").error().what, xlsx_read_error::cannot_open);
+    std::remove(path.c_str());
 }
 
 TEST(XlsxWrite, RefusesWhatAWorkbookCannotHold) {
