@@ -1,9 +1,10 @@
 #include "run_cli.h"
 
-#include "batch.h"
 #include "options.h"
 #include "single.h"
 #include "workbook_batch.h"
+
+#include "sheet/batch.h"
 
 #if ORVANDEL_XLSX
 #include "sheet/xlsx_reader.h"
@@ -50,13 +51,20 @@ fee_after, total_fee, tax_and_fee_total as strings with two decimals. A start
 date after the end date prints the form's message on standard error.
 
 Batch: IN.csv ("-" for standard input) is CSV (RFC 4180) with a header row.
-Columns: amount (required), start_date and end_date, or days_before and
-days_after; each row gives one pair. Other columns pass through byte for byte.
-Output (-o OUT.csv, "-" or none for standard output): the input's columns,
-then each of days_before, days_after, total_days, fee_before, fee_after,
-total_fee, tax_and_fee_total, error that the input lacks; figures whose column
-exists are written into it. A bad row keeps its cells, gets empty figures and
-an error cell such as "amount: not a number". Records end as the input's
+Columns, named in English or in Chinese, in any order: amount (应缴税款金额,
+required), and for each row one pair: due_date and pay_date (缴款期限,
+实际缴款日期; as --due and --paid), start_date and end_date (起始日期,
+终止日期; as --from and --to), or days_before and days_after
+(2001年04月30日前滞纳天数, 2001年05月01日后滞纳天数). Other columns, and
+names in the other language than the amount column's, pass through byte for
+byte. Output (-o OUT.csv, "-" or none for standard output):
+the input's columns, then each of days_before, days_after, total_days,
+fee_before, fee_after, total_fee, tax_and_fee_total, error that the input
+lacks, named in the language of the amount column (备注 for error); figures
+whose column exists are written into it, one_more_day (每多滞纳一日增加)
+included. A bad row keeps its cells, gets empty figures and an error cell such
+as "amount: not a number" (应缴税款金额：不是数字). A row paid on or before its
+due date gets zero figures, and in Chinese 未逾期. Records end as the input's
 header does (CRLF when it has no line break); a UTF-8 byte order mark is
 kept; blank lines at the end are dropped; a row with more or fewer cells than
 the header is a bad row. OUT.csv may not be IN.csv.
@@ -139,12 +147,12 @@ std::optional<sheet::table> read_workbook(std::istream& in, const batch_options&
 }
 
 // The batch's results as a workbook, written to the output file.
-int write_workbook(const batch_options& request, batch_job& job,
+int write_workbook(const batch_options& request, sheet::batch_job& job,
                    const std::optional<sheet::table>& input, std::ostream& err,
                    file_access& files) {
     std::ostringstream results;
-    const batch_status status = job.run(results);
-    if (status == batch_status::unusable) {
+    const sheet::batch_status status = job.run(results);
+    if (status == sheet::batch_status::unusable) {
         return fail(err, job.problem());
     }
     const auto bytes = sheet::write_xlsx(typed_results(results.str(), input ? &*input : nullptr));
@@ -170,7 +178,7 @@ std::optional<sheet::table> read_workbook(std::istream&, const batch_options&,
     return std::nullopt;
 }
 
-int write_workbook(const batch_options&, batch_job&, const std::optional<sheet::table>&,
+int write_workbook(const batch_options&, sheet::batch_job&, const std::optional<sheet::table>&,
                    std::ostream& err, file_access&) {
     return fail(err, no_workbooks);
 }
@@ -208,7 +216,7 @@ int run_batch(const batch_options& request, std::istream& in, std::ostream& out,
         }
         converted.str(table_as_csv(*input_table));
     }
-    batch_job job(from_stdin ? in : workbook_in ? converted : *opened_input);
+    sheet::batch_job job(from_stdin ? in : workbook_in ? converted : *opened_input);
     if (!job.read_header()) {
         return fail(err, job.problem());
     }
@@ -223,8 +231,8 @@ int run_batch(const batch_options& request, std::istream& in, std::ostream& out,
         }
     }
     std::ostream& target = to_stdout ? out : *opened_output;
-    const batch_status status = job.run(target);
-    if (status == batch_status::unusable) {
+    const sheet::batch_status status = job.run(target);
+    if (status == sheet::batch_status::unusable) {
         return fail(err, job.problem());
     }
     return finish(target, err, static_cast<int>(status));

@@ -1,8 +1,7 @@
 #include "workbook_batch.h"
 
-#include "csv.h"
-
 #include "sheet/columns.h"
+#include "sheet/csv.h"
 #include "sheet/result_cells.h"
 
 #include "calc/date.h"
@@ -19,8 +18,8 @@ using sheet::cell;
 using sheet::column;
 
 void append_csv_cell(std::string& out, std::string_view text) {
-    std::string cell(cell_room(text), '\0');
-    cell.resize(static_cast<std::size_t>(write_cell(cell.data(), text) - cell.data()));
+    std::string cell(sheet::cell_room(text), '\0');
+    cell.resize(static_cast<std::size_t>(sheet::write_cell(cell.data(), text) - cell.data()));
     out += cell;
 }
 
@@ -85,15 +84,15 @@ std::string table_as_csv(const sheet::table& sheet) {
 
 sheet::table typed_results(std::string_view csv, const sheet::table* input) {
     std::istringstream in{std::string(csv)};
-    csv_reader reader(in);
-    csv_record record;
+    sheet::csv_reader reader(in);
+    sheet::csv_record record;
     sheet::table out;
     std::string scratch;
     if (!reader.next(record)) {
         return out;
     }
     for (const auto& c : record.cells) {
-        out.header.emplace_back(cell_text(c, scratch));
+        out.header.emplace_back(sheet::cell_text(c, scratch));
     }
     const header_plan plan = plan_of(out.header);
     std::size_t failed = 0;
@@ -105,7 +104,7 @@ sheet::table typed_results(std::string_view csv, const sheet::table* input) {
         failed += ok ? 0 : 1;
         std::vector<cell> row;
         for (std::size_t i = 0; i < record.cells.size(); ++i) {
-            std::string text(cell_text(record.cells[i], scratch));
+            std::string text(sheet::cell_text(record.cells[i], scratch));
             const auto role = i < plan.roles.size() ? plan.roles[i] : std::nullopt;
             if (!role && input != nullptr && r < input->rows.size() && i < input->header.size()) {
                 row.push_back(i < input->rows[r].size() ? input->rows[r][i] : cell{});

@@ -2,9 +2,9 @@
 // back gives the same CSV, and the command line picks formats by extension.
 #include "workbook_batch.h"
 
-#include "batch.h"
 #include "run_in_process.h"
 
+#include "sheet/batch.h"
 #include "sheet/xlsx_reader.h"
 #include "sheet/xlsx_writer.h"
 
@@ -35,7 +35,7 @@ std::string corpus() {
 std::string batch_csv(const std::string& input) {
     std::istringstream in(input);
     std::ostringstream out;
-    batch_job job(in);
+    sheet::batch_job job(in);
     EXPECT_TRUE(job.read_header()) << job.problem();
     job.run(out);
     return out.str();
