@@ -2,8 +2,6 @@
 
 #include "sheet/text_utf8.h"
 
-#include "calc/money.h"
-
 #include <xlsxwriter.h>
 
 #include <algorithm>
@@ -63,30 +61,6 @@ std::string utf8_path(const fs::path& path) {
     return {text.begin(), text.end()};
 }
 
-// An exact decimal as money, when it fits 18 digits.
-std::optional<calc::money> decimal_money(std::string_view text) {
-    const bool negative = text.starts_with('-');
-    if (negative) {
-        text.remove_prefix(1);
-    }
-    std::int64_t coefficient = 0;
-    int digits = 0;
-    int scale = 0;
-    bool after_point = false;
-    for (const char ch : text) {
-        if (ch == '.') {
-            after_point = true;
-            continue;
-        }
-        if (++digits > 18) {
-            return std::nullopt;
-        }
-        coefficient = coefficient * 10 + (ch - '0');
-        scale += after_point ? 1 : 0;
-    }
-    return calc::money{negative ? -coefficient : coefficient, scale};
-}
-
 double to_double(std::string_view decimal) {
     double value = 0;
     std::from_chars(decimal.data(), decimal.data() + decimal.size(), value);
@@ -101,43 +75,127 @@ int decimals_of(std::string_view decimal) {
 // What a column's sum cell shows: the format of the figures it adds up.
 enum class sum_shape { none, integers, cents, general };
 
-// The exact sum of a column's numbers and integers, as the value a SUM
-// formula caches; the sum of the doubles when a figure is too wide for that.
+// A double holds any decimal of at most 15 significant digits so that its
+// shortest text gives the decimal back; Excel shows no more digits than that.
+// A figure with more is written as its text, never as a number that is not it.
+bool fits_a_number(std::string_view decimal) {
+    std::string digits;
+    for (const char ch : decimal) {
+        if (ch >= '0' && ch <= '9') {
+            digits += ch;
+        }
+    }
+    const std::size_t first = digits.find_first_not_of('0');
+    if (first == std::string::npos) {
+        return true;
+    }
+    const std::size_t last = digits.find_last_not_of('0');
+    return last - first + 1 <= 15;
+}
+
+// Magnitudes as digit strings of the same length, most significant first.
+std::string add_digits(const std::string& a, const std::string& b) {
+    std::string out(a.size() + 1, '0');
+    int carry = 0;
+    for (std::size_t i = a.size(); i-- > 0;) {
+        const int d = (a[i] - '0') + (b[i] - '0') + carry;
+        out[i + 1] = static_cast<char>('0' + d % 10);
+        carry = d / 10;
+    }
+    out[0] = static_cast<char>('0' + carry);
+    return out;
+}
+
+std::string subtract_digits(const std::string& larger, const std::string& smaller) {
+    std::string out(larger.size(), '0');
+    int borrow = 0;
+    for (std::size_t i = larger.size(); i-- > 0;) {
+        int d = (larger[i] - '0') - (smaller[i] - '0') - borrow;
+        borrow = d < 0 ? 1 : 0;
+        out[i] = static_cast<char>('0' + d + 10 * borrow);
+    }
+    return out;
+}
+
+// The exact sum of decimal texts of any length, so that the total a SUM
+// formula stores is the sum of the figures shown, to the last digit.
+class exact_sum {
+public:
+    void add(std::string_view decimal) {
+        const bool negative = decimal.starts_with('-');
+        if (negative) {
+            decimal.remove_prefix(1);
+        }
+        const std::size_t point = decimal.find('.');
+        std::string digits(decimal.substr(0, point));
+        const std::size_t scale = point == std::string_view::npos ? 0 : decimal.size() - point - 1;
+        if (point != std::string_view::npos) {
+            digits += decimal.substr(point + 1);
+        }
+        rescale(scale);
+        digits.append(scale_ - scale, '0');
+        std::string ours = digits_;
+        const std::size_t width = std::max(ours.size(), digits.size());
+        ours.insert(0, width - ours.size(), '0');
+        digits.insert(0, width - digits.size(), '0');
+        if (negative == negative_) {
+            digits_ = add_digits(ours, digits);
+        } else if (ours >= digits) {
+            digits_ = subtract_digits(ours, digits);
+        } else {
+            digits_ = subtract_digits(digits, ours);
+            negative_ = negative;
+        }
+        trim();
+    }
+
+    [[nodiscard]] std::string text() const {
+        std::string whole = digits_;
+        whole.insert(0, scale_ + 1 > whole.size() ? scale_ + 1 - whole.size() : 0, '0');
+        if (scale_ > 0) {
+            whole.insert(whole.size() - scale_, ".");
+        }
+        const bool zero = digits_.find_first_not_of('0') == std::string::npos;
+        return (negative_ && !zero ? "-" : "") + whole;
+    }
+
+private:
+    void rescale(std::size_t scale) {
+        if (scale > scale_) {
+            digits_.append(scale - scale_, '0');
+            scale_ = scale;
+        }
+    }
+    void trim() {
+        const std::size_t first = digits_.find_first_not_of('0');
+        digits_.erase(0, first == std::string::npos ? digits_.size() - 1 : first);
+    }
+
+    bool negative_ = false;
+    std::string digits_ = "0";
+    std::size_t scale_ = 0;
+};
+
+// What a column's sum cell holds: a live formula with the exact total, or,
+// when a figure of the column or the total itself is too wide for a number,
+// the exact total as text.
 struct column_sum {
-    calc::money exact{};
-    double approximate = 0;
-    bool exact_ok = true;
+    exact_sum total;
+    bool too_wide = false;
     sum_shape shape = sum_shape::none;
 
     void add(const cell& c) {
         if (c.kind == cell_kind::integer) {
-            approximate += static_cast<double>(c.integer);
-            add_exact(calc::money{c.integer, 0});
+            total.add(std::to_string(c.integer));
             shape = std::max(shape, sum_shape::integers);
         } else if (c.kind == cell_kind::number) {
-            approximate += to_double(c.text);
-            const auto value = decimal_money(c.text);
-            exact_ok = exact_ok && value;
-            if (value) {
-                add_exact(*value);
-            }
+            total.add(c.text);
+            too_wide = too_wide || !fits_a_number(c.text);
             shape =
                 std::max(shape, decimals_of(c.text) <= 2 ? sum_shape::cents : sum_shape::general);
         }
     }
-    void add_exact(const calc::money& value) {
-        if (!exact_ok) {
-            return;
-        }
-        const auto sum = calc::add_money(exact, value);
-        exact_ok = sum.ok();
-        if (sum) {
-            exact = *sum;
-        }
-    }
-    [[nodiscard]] double result() const {
-        return exact_ok ? to_double(calc::default_text(exact)) : approximate;
-    }
+    [[nodiscard]] bool as_formula() const { return !too_wide && fits_a_number(total.text()); }
 };
 
 // Texts that read back as something else in a workbook are escaped the way
@@ -370,6 +428,9 @@ private:
         case cell_kind::text:
             return put_text(row, column, c.text, bold ? bold_ : nullptr);
         case cell_kind::number: {
+            if (!fits_a_number(c.text)) {
+                return put_text(row, column, c.text, bold ? bold_ : nullptr);
+            }
             lxw_format* f = decimals_of(c.text) <= 2 ? cents_[bold] : general_[bold];
             return checked(worksheet_write_number(page_, r, at, to_double(c.text), f), row, column);
         }
@@ -405,12 +466,15 @@ private:
         const std::string formula =
             "=SUM(" + letters + "2:" + letters + std::to_string(sheet_.rows.size() + 1) + ")";
         const column_sum& sum = sums_[column];
+        if (!sum.as_formula()) {
+            return put_text(row, column, sum.total.text(), bold ? bold_ : nullptr);
+        }
         lxw_format* f = sum.shape == sum_shape::integers  ? integer_[bold]
                         : sum.shape == sum_shape::general ? general_[bold]
                                                           : cents_[bold];
         return checked(worksheet_write_formula_num(page_, static_cast<lxw_row_t>(row),
                                                    static_cast<lxw_col_t>(column), formula.c_str(),
-                                                   f, sum.result()),
+                                                   f, to_double(sum.total.text())),
                        row, column);
     }
 

@@ -4,14 +4,17 @@
 //   decimals (amounts and surcharges) and as Excel's General otherwise;
 //   integer cells are numeric, shown "0"; date cells are real dates shown
 //   "yyyy-mm-dd" (a day before 1900, which Excel cannot hold, is written as
-//   its text); text cells are text.
+//   its text); text cells are text. A number of more than 15 significant
+//   digits, more than a double holds and Excel shows, is written as its text.
 // - the header row is bold and stays in view when scrolling (frozen), and each
 //   column is wide enough for its title and cells (a Chinese character counts
 //   two places).
 // - the totals row, when the table has one, follows the rows in bold: each sum
 //   cell is a formula "=SUM(X2:Xn)" over the cells above, stored with its
 //   result computed exactly here, so the file shows the right total before any
-//   recalculation and stays live when the cells above are edited.
+//   recalculation and stays live when the cells above are edited. A column
+//   with a figure written as text, or whose total has more than 15 digits,
+//   gets its exact total as text instead.
 //
 // Text must be UTF-8 and at most 32,767 characters a cell (Excel's own limit);
 // anything else is refused rather than written into a file Excel would reject.

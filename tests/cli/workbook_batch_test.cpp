@@ -5,10 +5,14 @@
 #include "run_in_process.h"
 
 #include "sheet/batch.h"
+#include "sheet/csv.h"
 #include "sheet/xlsx_reader.h"
 #include "sheet/xlsx_writer.h"
 
 #include "../sheet/cell_printer.h"
+
+#include "calc/money.h"
+#include "calc/number_text.h"
 
 #include <gtest/gtest.h>
 
@@ -50,6 +54,57 @@ TEST(WorkbookBatch, CorpusGoesCsvToXlsxToCsvUnchanged) {
     ASSERT_TRUE(back.ok()) << sheet::describe(back.error(), sheet::language::english);
     EXPECT_TRUE(back->totals.has_value());
     EXPECT_EQ(table_as_csv(*back), csv);
+}
+
+// The records of a CSV text, each as its cells' texts.
+std::vector<std::vector<std::string>> records(const std::string& csv) {
+    std::istringstream in(csv);
+    sheet::csv_reader reader(in);
+    sheet::csv_record record;
+    std::vector<std::vector<std::string>> out;
+    std::string scratch;
+    while (reader.next(record)) {
+        out.emplace_back();
+        for (const auto& c : record.cells) {
+            out.back().emplace_back(sheet::cell_text(c, scratch));
+        }
+    }
+    return out;
+}
+
+// Plain decimal text as its value in cents: "1000", "1000.00" and ".00" are
+// 100000, 100000 and 0.
+long long cents_of(const std::string& text) {
+    const auto value = calc::parse_amount_text(text);
+    return value ? calc::round_money(*value)->coefficient : -1;
+}
+
+// The shared corpus's expected batch output, as a workbook and back: every
+// cell the same, except that an amount typed without two decimals ("1000",
+// ".00") comes back at two ("1000.00", "0.00"), the same value, as a workbook
+// shows amounts.
+TEST(WorkbookBatch, SharedCorpusGoesCsvToXlsxToCsv) {
+    const std::string expected = file_text(ORVANDEL_SHEET_DATA "/rows-zh.expected.csv");
+    const auto bytes = sheet::write_xlsx(typed_results(expected, nullptr));
+    ASSERT_TRUE(bytes.ok());
+    const auto back = sheet::read_xlsx(*bytes);
+    ASSERT_TRUE(back.ok());
+    const auto want = records(expected);
+    const auto got = records(table_as_csv(*back));
+    ASSERT_EQ(got.size(), want.size());
+    const std::size_t amount = 1; // 应缴税款金额
+    ASSERT_EQ(want[0][amount], "应缴税款金额");
+    for (std::size_t r = 0; r < want.size(); ++r) {
+        ASSERT_EQ(got[r].size(), want[r].size()) << "row " << r;
+        for (std::size_t c = 0; c < want[r].size(); ++c) {
+            if (r > 0 && c == amount && got[r][c] != want[r][c]) {
+                EXPECT_EQ(cents_of(got[r][c]), cents_of(want[r][c])) << want[r][0];
+                EXPECT_EQ(got[r][c].size() - got[r][c].find('.'), 3u) << want[r][0];
+            } else {
+                EXPECT_EQ(got[r][c], want[r][c]) << want[r][0] << ", column " << want[0][c];
+            }
+        }
+    }
 }
 
 TEST(WorkbookBatch, TypesComputedRowsAndKeepsBadRowsAsText) {

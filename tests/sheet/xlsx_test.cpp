@@ -248,6 +248,26 @@ TEST(XlsxRead, FromAFile) {
     std::remove(path.c_str());
 }
 
+// A figure of more than 15 significant digits would not survive as a double:
+// it is written as its text, and its column's total as the exact sum.
+TEST(XlsxWrite, FiguresWiderThanANumberStayExact) {
+    table t;
+    t.header = {"fee", "amount"};
+    t.rows.push_back({cell::of_number("1461207999999985.39"), cell::of_number("0.10")});
+    t.rows.push_back({cell::of_number("0.01"), cell::of_number("0.20")});
+    t.rows.push_back({cell::of_number("-0.50"), cell::of_number("999999999999.99")});
+    t.totals = std::vector<cell>{cell::of_sum(), cell::of_sum()};
+    const auto bytes = write_xlsx(t);
+    ASSERT_TRUE(bytes.ok());
+    const table back = read_ok(*bytes);
+    EXPECT_EQ(back.rows[0][0], cell::of_text("1461207999999985.39"));
+    EXPECT_EQ(back.rows[1][0], cell::of_number("0.01"));
+    EXPECT_EQ(back.rows[2][1], cell::of_number("999999999999.99"));
+    ASSERT_TRUE(back.totals.has_value());
+    EXPECT_EQ((*back.totals)[0], cell::of_text("1461207999999984.90"));
+    EXPECT_EQ((*back.totals)[1], cell::of_sum()); // 1000000000000.29: 15 digits, a live SUM
+}
+
 TEST(XlsxWrite, RefusesWhatAWorkbookCannotHold) {
     table t;
     t.header = {"amount"};
