@@ -17,6 +17,19 @@ std::optional<std::int64_t> whole(std::string_view text) {
     return value;
 }
 
+// An amount as the engine reads it (".50", "5.", "030") as a number cell's
+// decimal text ("0.50", "5", "030"); nothing for any other text.
+std::optional<std::string> as_decimal(std::string text) {
+    if (text.starts_with('.')) {
+        text.insert(0, "0");
+    }
+    if (text.ends_with('.')) {
+        text.pop_back();
+    }
+    return is_decimal_text(text) && !text.starts_with('-') ? std::optional(std::move(text))
+                                                           : std::nullopt;
+}
+
 } // namespace
 
 bool is_summed(column role) {
@@ -50,8 +63,8 @@ cell result_cell(std::optional<column> role, std::string text, bool row_computed
     case column::total_fee:
     case column::tax_and_fee_total:
     case column::one_more_day:
-        if (is_decimal_text(text)) {
-            return cell::of_number(std::move(text));
+        if (auto decimal = as_decimal(text)) {
+            return cell::of_number(std::move(*decimal));
         }
         break;
     case column::days_before:
