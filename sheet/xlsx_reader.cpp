@@ -11,6 +11,9 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -80,10 +83,62 @@ public:
     maybe_problem failure; // set by a handler to stop the parse
 };
 
+// The memory the XML parser of one part may hold: far more than any
+// workbook's structure needs, and a bound on what nesting millions of
+// elements deep or giving one element millions of attributes could take.
+constexpr std::size_t xml_memory_limit = std::size_t{32} << 20;
+
+// Expat's allocations, counted against xml_memory_limit; past it, expat is
+// told there is no memory and stops with an error. One parser at a time runs
+// on a thread.
+thread_local std::size_t xml_memory_in_use = 0;
+constexpr std::size_t xml_block_header = alignof(std::max_align_t);
+
+void* xml_malloc(std::size_t size) {
+    if (size > xml_memory_limit - xml_memory_in_use) {
+        return nullptr;
+    }
+    auto* block = static_cast<unsigned char*>(std::malloc(size + xml_block_header));
+    if (block == nullptr) {
+        return nullptr;
+    }
+    std::memcpy(block, &size, sizeof size);
+    xml_memory_in_use += size;
+    return block + xml_block_header;
+}
+
+void xml_free(void* pointer) {
+    if (pointer == nullptr) {
+        return;
+    }
+    auto* block = static_cast<unsigned char*>(pointer) - xml_block_header;
+    std::size_t size = 0;
+    std::memcpy(&size, block, sizeof size);
+    xml_memory_in_use -= size;
+    std::free(block);
+}
+
+void* xml_realloc(void* pointer, std::size_t size) {
+    if (pointer == nullptr) {
+        return xml_malloc(size);
+    }
+    void* moved = xml_malloc(size);
+    if (moved == nullptr) {
+        return nullptr;
+    }
+    std::size_t old = 0;
+    std::memcpy(&old, static_cast<unsigned char*>(pointer) - xml_block_header, sizeof old);
+    std::memcpy(moved, pointer, std::min(old, size));
+    xml_free(pointer);
+    return moved;
+}
+
+const XML_Memory_Handling_Suite xml_memory{&xml_malloc, &xml_realloc, &xml_free};
+
 class xml_parser {
 public:
     explicit xml_parser(xml_handler& handler)
-        : parser_(XML_ParserCreateNS(nullptr, namespace_separator)), handler_(handler) {
+        : parser_(XML_ParserCreate_MM(nullptr, &xml_memory, "|")), handler_(handler) {
         if (parser_ == nullptr) {
             return;
         }
@@ -114,6 +169,10 @@ public:
         }
         if (entities_) {
             return fail(xlsx_read_error::bad_xml, std::string(part) + " declares XML entities");
+        }
+        if (status != XML_STATUS_OK && XML_GetErrorCode(parser_) == XML_ERROR_NO_MEMORY) {
+            return fail(xlsx_read_error::bad_xml,
+                        std::string(part) + " needs more than the 32 MiB its XML may take");
         }
         if (status != XML_STATUS_OK) {
             return fail(xlsx_read_error::bad_xml,

@@ -369,6 +369,27 @@ TEST(XlsxRead, EntitiesAreRefused) {
     EXPECT_EQ(error_of(zip_of(p)), xlsx_read_error::bad_xml);
 }
 
+// Millions of elements deep, or millions of attributes on one element: the
+// XML parser's memory is bounded, not only the part's size.
+TEST(XlsxRead, XmlStructureBombs) {
+    std::string deep;
+    for (int i = 0; i < 500'000; ++i) {
+        deep += "<a>";
+    }
+    std::string wide = "<row><c";
+    for (int i = 0; i < 600'000; ++i) {
+        wide += " a" + std::to_string(i) + "=\"\"";
+    }
+    wide += "/></row>";
+    for (const std::string* rows : {&wide, &deep}) {
+        const auto read = read_xlsx(zip_of(workbook(*rows)));
+        ASSERT_FALSE(read.ok());
+        EXPECT_EQ(read.error().what, xlsx_read_error::bad_xml);
+        EXPECT_EQ(read.error().detail,
+                  "xl/worksheets/sheet1.xml needs more than the 32 MiB its XML may take");
+    }
+}
+
 TEST(XlsxRead, ZipBombStopsAtTheLimit) {
     xlsx_limits limits;
     limits.part_bytes = 1 << 20;
