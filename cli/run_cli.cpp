@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 
@@ -16,6 +17,7 @@ constexpr std::string_view program = "orvandel-cli: ";
 
 constexpr std::string_view help = R"(Usage:
   orvandel-cli --amount AMOUNT --from YYYY-MM-DD --to YYYY-MM-DD [--json]
+  orvandel-cli --amount AMOUNT --due YYYY-MM-DD --paid YYYY-MM-DD [--json]
   orvandel-cli --amount AMOUNT --days-before N --days-after N [--json]
   orvandel-cli --batch IN.csv [-o OUT.csv]
   orvandel-cli --help
@@ -23,7 +25,11 @@ constexpr std::string_view help = R"(Usage:
 Computes the late-payment surcharge on an amount of tax: 0.002 per day for
 overdue days before 2001-05-01 and 0.0005 per day from 2001-05-01 on, each
 side rounded to the cent (half a cent away from zero). Of a period from one
-date to another, the start day is overdue and the end day is not.
+date to another (--from, --to), the start day is overdue and the end day is
+not, as on the form. --due is the last day to pay without surcharge and
+--paid the day the tax was paid: the overdue days are the days after the due
+date through the day paid, both included (--from due + 1 day, --to paid + 1
+day); paid on or before the due date, there is no surcharge ("未逾期").
 
 AMOUNT is digits with an optional point: at most 12 integer digits and 2
 decimals, no sign, exponent or grouping ("12345.67", ".50", "30"). N is one to
@@ -102,29 +108,58 @@ int run_batch(const batch_options& request, std::istream& in, std::ostream& out,
     return finish(target, err, static_cast<int>(status));
 }
 
+// The file a UTF-8 name names. On Windows, whose file names are UTF-16, the
+// name is converted (a narrow name would go through the ANSI code page and
+// lose every character outside it); elsewhere its bytes are the name.
+std::filesystem::path path_of(const std::string& name) {
+#ifdef _WIN32
+    std::u8string utf8;
+    utf8.reserve(name.size());
+    for (const char c : name) {
+        utf8.push_back(static_cast<char8_t>(c));
+    }
+    return std::filesystem::path(utf8);
+#else
+    return std::filesystem::path(name);
+#endif
+}
+
+// Opens `name` as a file stream of type Stream, or gives nullptr with the reason in `why`.
+template <class Stream>
+std::unique_ptr<Stream> open_file(const std::string& name, std::ios::openmode mode,
+                                  std::string& why) {
+    std::filesystem::path path;
+    try {
+        path = path_of(name);
+    } catch (const std::exception&) {
+        why = "not a valid file name";
+        return nullptr;
+    }
+    auto file = std::make_unique<Stream>(path, mode);
+    if (!*file) {
+        why = std::strerror(errno);
+        return nullptr;
+    }
+    return file;
+}
+
 } // namespace
 
 std::unique_ptr<std::istream> disk_files::open_input(const std::string& path, std::string& why) {
-    auto file = std::make_unique<std::ifstream>(path, std::ios::binary);
-    if (!*file) {
-        why = std::strerror(errno);
-        return nullptr;
-    }
-    return file;
+    return open_file<std::ifstream>(path, std::ios::binary, why);
 }
 
 std::unique_ptr<std::ostream> disk_files::open_output(const std::string& path, std::string& why) {
-    auto file = std::make_unique<std::ofstream>(path, std::ios::binary | std::ios::trunc);
-    if (!*file) {
-        why = std::strerror(errno);
-        return nullptr;
-    }
-    return file;
+    return open_file<std::ofstream>(path, std::ios::binary | std::ios::trunc, why);
 }
 
 bool disk_files::same_file(const std::string& a, const std::string& b) {
-    std::error_code ignored;
-    return std::filesystem::equivalent(a, b, ignored);
+    try {
+        std::error_code ignored;
+        return std::filesystem::equivalent(path_of(a), path_of(b), ignored);
+    } catch (const std::exception&) {
+        return false; // a name that cannot be a file's names none
+    }
 }
 
 int run_cli(std::span<const std::string_view> args, std::istream& in, std::ostream& out,

@@ -40,7 +40,7 @@ TEST(WriteFigures, ReadAsTheStandardTexts) {
                   calc::default_text(cents));
         std::string out = "x";
         append_money(out, cents);
-        ASSERT_EQ(out, "x" + calc::default_text(cents));
+        ASSERT_EQ(out, std::string("x").append(calc::default_text(cents)));
     }
 }
 
