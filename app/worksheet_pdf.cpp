@@ -1,9 +1,9 @@
 #include "app/worksheet_pdf.h"
 
-#include "cli/csv.h"
 #include "runtime/clock.h"
 #include "runtime/engine_text.h"
 #include "sheet/columns.h"
+#include "sheet/csv.h"
 #include "sheet/row.h"
 
 #include <QDir>
@@ -12,10 +12,12 @@
 #include <QStringDecoder>
 #include <QTextStream>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace orvandel::app {
 namespace {
@@ -38,56 +40,132 @@ QByteArray as_utf8(QByteArray bytes) {
     return QString(gb18030.decode(bytes)).toUtf8();
 }
 
-// Where each column the sheet knows stands in the header; -1 where it does not.
-using column_places = std::array<std::ptrdiff_t, sheet::column_count>;
+// The texts of one row's cells, in header order.
+using row_cells = std::vector<std::string_view>;
 
-std::string_view cell(const cli::csv_record& record, const column_places& places,
-                      sheet::column role, std::string& scratch) {
-    const std::ptrdiff_t at = places[static_cast<std::size_t>(role)];
-    if (at < 0 || static_cast<std::size_t>(at) >= record.cells.size()) {
-        return {};
+// Reads rows into items by the columns their header names.
+class item_reader {
+public:
+    // False when the header names no amount column.
+    bool read_header(const row_cells& header) {
+        places_.fill(-1);
+        for (std::size_t i = 0; i < header.size(); ++i) {
+            if (const auto named = sheet::column_named(header[i])) {
+                std::ptrdiff_t& place = places_[static_cast<std::size_t>(named->role)];
+                if (place < 0) {
+                    place = static_cast<std::ptrdiff_t>(i);
+                }
+            }
+        }
+        offered_ = offered_pairs();
+        return has(sheet::column::amount);
     }
-    return cli::cell_text(record.cells[static_cast<std::size_t>(at)], scratch);
+
+    [[nodiscard]] bool has(sheet::column role) const {
+        return places_[static_cast<std::size_t>(role)] >= 0;
+    }
+
+    [[nodiscard]] ui::audit_item read(const row_cells& cells,
+                                      const std::optional<calc::date>& payment_date) const {
+        using sheet::column;
+        sheet::row_texts texts;
+        texts.amount = cell(cells, column::amount);
+        texts.due_date = cell(cells, column::due_date);
+        texts.pay_date = cell(cells, column::pay_date);
+        texts.start_date = cell(cells, column::start_date);
+        texts.end_date = cell(cells, column::end_date);
+        texts.days_before = cell(cells, column::days_before);
+        texts.days_after = cell(cells, column::days_after);
+        texts.offered = offered_;
+        ui::audit_item item;
+        item.name = runtime::qstring(cell(cells, column::item));
+        item.outcome = sheet::evaluate_row(texts, payment_date);
+        item.note = runtime::qstring(sheet::describe(item.outcome, sheet::language::chinese));
+        return item;
+    }
+
+private:
+    [[nodiscard]] std::string_view cell(const row_cells& cells, sheet::column role) const {
+        const std::ptrdiff_t at = places_[static_cast<std::size_t>(role)];
+        return at >= 0 && static_cast<std::size_t>(at) < cells.size()
+                   ? cells[static_cast<std::size_t>(at)]
+                   : std::string_view{};
+    }
+
+    // The pairs the header has a column of, to name when a row gives none.
+    [[nodiscard]] sheet::pair_set offered_pairs() const {
+        using sheet::column;
+        using sheet::period_basis;
+        sheet::pair_set offered = 0;
+        if (has(column::due_date) || has(column::pay_date)) {
+            offered |= sheet::pair_bit(period_basis::due_and_paid);
+        }
+        if (has(column::start_date) || has(column::end_date)) {
+            offered |= sheet::pair_bit(period_basis::start_and_end);
+        }
+        if (has(column::days_before) || has(column::days_after)) {
+            offered |= sheet::pair_bit(period_basis::day_counts);
+        }
+        return offered == 0 ? sheet::every_pair : offered;
+    }
+
+    // Where each column the sheet knows stands in the header; -1 where it does not.
+    std::array<std::ptrdiff_t, sheet::column_count> places_{};
+    sheet::pair_set offered_ = sheet::every_pair;
+};
+
+// The texts of a CSV record's cells; `scratch` holds those that lose their quotes.
+row_cells csv_cells(const sheet::csv_record& record, std::vector<std::string>& scratch) {
+    scratch.resize(std::max(scratch.size(), record.cells.size()));
+    row_cells cells;
+    cells.reserve(record.cells.size());
+    for (std::size_t i = 0; i < record.cells.size(); ++i) {
+        cells.push_back(sheet::cell_text(record.cells[i], scratch[i]));
+    }
+    return cells;
 }
 
-bool has(const column_places& places, sheet::column role) {
-    return places[static_cast<std::size_t>(role)] >= 0;
-}
-
-// The pairs the header has a column of, to name when a row gives none.
-sheet::pair_set offered_pairs(const column_places& places) {
-    using sheet::column;
-    sheet::pair_set offered = 0;
-    if (has(places, column::due_date) || has(places, column::pay_date)) {
-        offered |= sheet::pair_bit(sheet::period_basis::due_and_paid);
+// The sheet of the rows of a CSV file (as UTF-8); nothing, with `problem` set,
+// when it has no usable header.
+std::optional<ui::audit_items> read_csv_rows(const QByteArray& text,
+                                             const std::optional<calc::date>& payment_date,
+                                             ui::audit_items sheet, QString& problem) {
+    std::istringstream in(std::string(text.constData(), static_cast<std::size_t>(text.size())));
+    sheet::csv_reader reader(in);
+    sheet::csv_record record;
+    std::vector<std::string> scratch;
+    item_reader items;
+    if (!reader.next(record)) {
+        problem = QStringLiteral("the file is empty; it needs a header row");
+        return std::nullopt;
     }
-    if (has(places, column::start_date) || has(places, column::end_date)) {
-        offered |= sheet::pair_bit(sheet::period_basis::start_and_end);
+    if (!items.read_header(csv_cells(record, scratch))) {
+        problem = QStringLiteral("the header names no amount column (amount or 应缴税款金额)");
+        return std::nullopt;
     }
-    if (has(places, column::days_before) || has(places, column::days_after)) {
-        offered |= sheet::pair_bit(sheet::period_basis::day_counts);
+    const std::optional<calc::date> payment =
+        items.has(sheet::column::due_date) ? payment_date : std::nullopt;
+    if (!payment) {
+        sheet.payment_date = QDate();
     }
-    return offered == 0 ? sheet::every_pair : offered;
-}
-
-ui::audit_item read_item(const cli::csv_record& record, const column_places& places,
-                         sheet::pair_set offered, const std::optional<calc::date>& payment_date) {
-    using sheet::column;
-    std::array<std::string, 8> scratch;
-    sheet::row_texts texts;
-    texts.amount = cell(record, places, column::amount, scratch[0]);
-    texts.due_date = cell(record, places, column::due_date, scratch[1]);
-    texts.pay_date = cell(record, places, column::pay_date, scratch[2]);
-    texts.start_date = cell(record, places, column::start_date, scratch[3]);
-    texts.end_date = cell(record, places, column::end_date, scratch[4]);
-    texts.days_before = cell(record, places, column::days_before, scratch[5]);
-    texts.days_after = cell(record, places, column::days_after, scratch[6]);
-    texts.offered = offered;
-    ui::audit_item item;
-    item.name = runtime::qstring(cell(record, places, column::item, scratch[7]));
-    item.outcome = sheet::evaluate_row(texts, payment_date);
-    item.note = runtime::qstring(sheet::describe(item.outcome, sheet::language::chinese));
-    return item;
+    // Blank lines are held back: at the end of the file they are dropped, and
+    // before another row each is a row (with no amount, so in error).
+    std::size_t blanks = 0;
+    while (reader.next(record)) {
+        if (record.raw.empty() && !record.open_quote) {
+            ++blanks;
+            continue;
+        }
+        for (; blanks > 0; --blanks) {
+            sheet.items.push_back(items.read({}, payment));
+        }
+        sheet.items.push_back(items.read(csv_cells(record, scratch), payment));
+    }
+    if (reader.failed()) {
+        problem = QStringLiteral("reading failed");
+        return std::nullopt;
+    }
+    return sheet;
 }
 
 QString option_value(const QStringList& arguments, const QString& option, QString& problem) {
@@ -127,60 +205,13 @@ std::optional<ui::audit_items> read_worksheet_file(const QString& path, const QD
         problem = file.errorString();
         return std::nullopt;
     }
-    const QByteArray text = as_utf8(bytes);
-    std::istringstream in(std::string(text.constData(), static_cast<std::size_t>(text.size())));
-    cli::csv_reader reader(in);
-    cli::csv_record record;
-    if (!reader.next(record)) {
-        problem = QStringLiteral("the file is empty; it needs a header row");
-        return std::nullopt;
-    }
-    column_places places;
-    places.fill(-1);
-    std::string scratch;
-    for (std::size_t i = 0; i < record.cells.size(); ++i) {
-        if (const auto named = sheet::column_named(cli::cell_text(record.cells[i], scratch))) {
-            std::ptrdiff_t& place = places[static_cast<std::size_t>(named->role)];
-            if (place < 0) {
-                place = static_cast<std::ptrdiff_t>(i);
-            }
-        }
-    }
-    if (!has(places, sheet::column::amount)) {
-        problem = QStringLiteral("the header names no amount column (amount or 应缴税款金额)");
-        return std::nullopt;
-    }
-    const sheet::pair_set offered = offered_pairs(places);
-    const bool uses_payment_date = has(places, sheet::column::due_date);
-    const std::optional<calc::date> payment =
-        uses_payment_date && payment_date.isValid()
-            ? std::optional<calc::date>(runtime::to_calc_date(payment_date))
-            : std::nullopt;
-
     ui::audit_items sheet;
     sheet.calculation_date = runtime::today();
-    if (payment) {
-        sheet.payment_date = payment_date;
-    }
-    // Blank lines are held back: at the end of the file they are dropped, and
-    // before another row each is a row (with no amount, so in error).
-    std::size_t blanks = 0;
-    const cli::csv_record blank{{}, {}, {cli::csv_cell{}}, false};
-    while (reader.next(record)) {
-        if (record.raw.empty() && !record.open_quote) {
-            ++blanks;
-            continue;
-        }
-        for (; blanks > 0; --blanks) {
-            sheet.items.push_back(read_item(blank, places, offered, payment));
-        }
-        sheet.items.push_back(read_item(record, places, offered, payment));
-    }
-    if (reader.failed()) {
-        problem = QStringLiteral("reading failed");
-        return std::nullopt;
-    }
-    return sheet;
+    sheet.payment_date = payment_date;
+    const std::optional<calc::date> payment =
+        payment_date.isValid() ? std::optional<calc::date>(runtime::to_calc_date(payment_date))
+                               : std::nullopt;
+    return read_csv_rows(as_utf8(bytes), payment, std::move(sheet), problem);
 }
 
 int export_worksheet_pdf(const QStringList& arguments, QTextStream& err) {

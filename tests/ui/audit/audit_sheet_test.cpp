@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -214,6 +215,25 @@ private slots:
         if (items >= 40) {
             QVERIFY(m > 2);
         }
+    }
+
+    // A printer (the worksheet's print preview and print dialog) gets the
+    // same A4 pages as the PDF file, whatever page it was set to before.
+    void printer_gets_the_same_pages() {
+        QTemporaryDir dir;
+        const ui::audit_items sheet = numbered_items(20);
+        const QString exported = export_to(dir, sheet);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath(QStringLiteral("printed.pdf")));
+        printer.setPageSize(QPageSize(QPageSize::Letter));
+        printer.setPageOrientation(QPageLayout::Landscape);
+        QVERIFY(ui::print_audit_sheet(printer, sheet));
+        const QStringList printed = test::pdf_pages(printer.outputFileName());
+        QCOMPARE(printed.size(), test::pdf_pages(exported).size());
+        QVERIFY(printed.back().contains(kc(QStringLiteral("项目数：20项"))));
+        const QString info = test::poppler(QStringLiteral("pdfinfo"), {printer.outputFileName()});
+        QVERIFY2(info.contains(QStringLiteral("(A4)")), qPrintable(info));
     }
 
     // Fonts embedded, no pictures: every mark is text or a line.
