@@ -44,10 +44,21 @@ QString labelled(std::string_view label, const QString& value) {
     return qstring(label) + value;
 }
 
+// A text typed into a cell as one line: line breaks and tabs (a quoted CSV
+// cell may hold them) become spaces, so that the sheet's lines stay lines.
+QString one_line(QString text) {
+    for (QChar& c : text) {
+        if (c.unicode() < 0x20 || c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
+            c = u' ';
+        }
+    }
+    return text;
+}
+
 // "3．增值税 2024年3月": the item's place in the list (its row), then its name.
 QString item_heading(std::size_t index, const QString& name) {
     QString heading = QString::number(index + 1) + QStringLiteral("．");
-    return name.isEmpty() ? heading : heading + name;
+    return name.isEmpty() ? heading : heading + one_line(name);
 }
 
 // The period as the item gave it.
@@ -107,7 +118,7 @@ block item_block(std::size_t index, const audit_item& item) {
          {},
          true});
     if (!item.note.isEmpty()) {
-        b.lines.push_back({style::body, QStringLiteral("备注：") + item.note, {}, true});
+        b.lines.push_back({style::body, QStringLiteral("备注：") + one_line(item.note), {}, true});
     }
     return b;
 }
@@ -224,7 +235,8 @@ std::vector<block> end_blocks(const audit_items& sheet) {
         for (std::size_t i = 0; i < sheet.items.size(); ++i) {
             const audit_item& item = sheet.items[i];
             if (!item.outcome.ok) {
-                const QString reason = item.note.isEmpty() ? QStringLiteral("无法计算") : item.note;
+                const QString reason =
+                    item.note.isEmpty() ? QStringLiteral("无法计算") : one_line(item.note);
                 block error;
                 error.lines.push_back({style::body,
                                        item_heading(i, item.name) + QStringLiteral("：") + reason,

@@ -105,6 +105,10 @@ private slots:
                    "=应缴税款金额*滞纳天数*加收率(2001年5月1日后按万分之五)=.00*30*0.0005=0.00",
                    "税款与滞纳金合计=.00",
                };
+        QTest::newRow("a name of several lines, and a long one")
+            << test::by_days(QStringLiteral("增值税\n2024年3月\t补缴") + QString(60, u'长'), "1.00",
+                             1, 1)
+            << QStringList{"1．增值税 2024年3月 补缴长长", "应缴税款金额=1.00"};
         QTest::newRow("widest amount and day count: the formula stays on one line")
             << test::by_days(QStringLiteral("最宽"), "999999999999.99", 999999, 999999)
             << QStringList{
