@@ -160,8 +160,6 @@ public:
         for (std::size_t page = 0; page < pages_.size(); ++page) {
             if (page > 0) {
                 device_.newPage();
-            }
-            if (page > 0) {
                 draw_running_head(painter, running_head);
             }
             for (const placement& at : pages_[page]) {
