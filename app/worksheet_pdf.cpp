@@ -5,6 +5,8 @@
 #include "sheet/columns.h"
 #include "sheet/csv.h"
 #include "sheet/row.h"
+#include "sheet/table.h"
+#include "sheet/xlsx_reader.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +17,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -127,6 +130,41 @@ row_cells csv_cells(const sheet::csv_record& record, std::vector<std::string>& s
 
 // The sheet of the rows of a CSV file (as UTF-8); nothing, with `problem` set,
 // when it has no usable header.
+// The sheet of the rows of the first worksheet of a workbook (its totals row
+// is no item); nothing, with `problem` set, when it cannot be read or has no
+// usable header.
+std::optional<ui::audit_items> read_workbook_rows(const QString& path,
+                                                  const std::optional<calc::date>& payment_date,
+                                                  ui::audit_items sheet, QString& problem) {
+    const auto table = sheet::read_xlsx_file(std::filesystem::path(path.toStdU16String()));
+    if (!table) {
+        problem = runtime::qstring(sheet::describe(table.error(), sheet::language::english));
+        return std::nullopt;
+    }
+    item_reader items;
+    if (!items.read_header(row_cells(table->header.begin(), table->header.end()))) {
+        problem = QStringLiteral("the header names no amount column (amount or 应缴税款金额)");
+        return std::nullopt;
+    }
+    const std::optional<calc::date> payment =
+        items.has(sheet::column::due_date) ? payment_date : std::nullopt;
+    if (!payment) {
+        sheet.payment_date = QDate();
+    }
+    std::vector<std::string> texts;
+    row_cells cells;
+    sheet.items.reserve(table->rows.size());
+    for (const std::vector<sheet::cell>& row : table->rows) {
+        texts.clear();
+        for (const sheet::cell& c : row) {
+            texts.push_back(sheet::cell_text(c));
+        }
+        cells.assign(texts.begin(), texts.end());
+        sheet.items.push_back(items.read(cells, payment));
+    }
+    return sheet;
+}
+
 std::optional<ui::audit_items> read_csv_rows(const QByteArray& text,
                                              const std::optional<calc::date>& payment_date,
                                              ui::audit_items sheet, QString& problem) {
@@ -190,10 +228,14 @@ bool pdf_export_requested(int argc, const char* const* argv) {
 
 std::optional<ui::audit_items> read_worksheet_file(const QString& path, const QDate& payment_date,
                                                    QString& problem) {
+    ui::audit_items sheet;
+    sheet.calculation_date = runtime::today();
+    sheet.payment_date = payment_date;
+    const std::optional<calc::date> payment =
+        payment_date.isValid() ? std::optional<calc::date>(runtime::to_calc_date(payment_date))
+                               : std::nullopt;
     if (QFileInfo(path).suffix().compare(QStringLiteral("xlsx"), Qt::CaseInsensitive) == 0) {
-        problem = QStringLiteral("Excel workbooks (.xlsx) are not yet supported here; save the "
-                                 "sheet as CSV");
-        return std::nullopt;
+        return read_workbook_rows(path, payment, std::move(sheet), problem);
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -205,12 +247,6 @@ std::optional<ui::audit_items> read_worksheet_file(const QString& path, const QD
         problem = file.errorString();
         return std::nullopt;
     }
-    ui::audit_items sheet;
-    sheet.calculation_date = runtime::today();
-    sheet.payment_date = payment_date;
-    const std::optional<calc::date> payment =
-        payment_date.isValid() ? std::optional<calc::date>(runtime::to_calc_date(payment_date))
-                               : std::nullopt;
     return read_csv_rows(as_utf8(bytes), payment, std::move(sheet), problem);
 }
 

@@ -18,9 +18,10 @@ namespace orvandel::app {
 // arguments, before Qt starts, so that the platform can still be chosen.
 [[nodiscard]] bool pdf_export_requested(int argc, const char* const* argv);
 
-// Reads a worksheet file in the batch's CSV format (UTF-8 with or without a
-// byte order mark, or GB18030 as Excel and WPS save it on Chinese Windows),
-// headers in English or Chinese. Rows without a pay date take
+// Reads a worksheet file: the first worksheet of an Excel workbook (.xlsx), or
+// a CSV file in the batch's format (UTF-8 with or without a byte order mark,
+// or GB18030 as Excel and WPS save it on Chinese Windows); headers in English
+// or Chinese. Rows without a pay date take
 // `payment_date`. Nothing, with `problem` set, when the file cannot be read
 // or names no amount column.
 [[nodiscard]] std::optional<ui::audit_items>

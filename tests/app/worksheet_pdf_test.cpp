@@ -4,6 +4,8 @@
 
 #include "app/worksheet_pdf.h"
 #include "runtime/clock.h"
+#include "sheet/table.h"
+#include "sheet/xlsx_writer.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,6 +85,10 @@ bool lock_file(const QString& path, bool locked) {
            chattr.exitCode() == 0;
 }
 
+calc::date test_day(int y, unsigned m, unsigned d) {
+    return calc::date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
+}
+
 const QByteArray chinese_sheet = "项目,应缴税款金额,缴款期限,实际缴款日期\r\n"
                                  "增值税 2001年4月,12345.67,2001-04-20,2001-05-09\r\n"
                                  "印花税,12a,2024-01-15,2024-02-14\r\n"
@@ -138,6 +144,34 @@ private slots:
         QVERIFY(sheet->payment_date.isNull()); // no pay date column: none is used
     }
 
+    // A workbook as Excel holds it: dates as dates, amounts as numbers; its
+    // totals row is no item.
+    void reads_a_workbook() {
+        using sheet::cell;
+        sheet::table table;
+        table.header = {"项目", "应缴税款金额", "缴款期限", "实际缴款日期"};
+        table.rows = {
+            {cell::of_text("增值税 2001年4月"), cell::of_number("12345.67"),
+             cell::of_date(test_day(2001, 4, 20)), cell::of_date(test_day(2001, 5, 9))},
+            {cell::of_text("印花税"), cell::of_text("12a"), cell::of_date(test_day(2024, 1, 15)),
+             cell{}},
+        };
+        table.totals = std::vector<cell>{cell::of_text("合计"), cell::of_sum(), cell{}, cell{}};
+        const auto bytes = sheet::write_xlsx(table);
+        QVERIFY(bytes);
+        QVERIFY(write_file(path("sheet.xlsx"),
+                           QByteArray(bytes->data(), static_cast<qsizetype>(bytes->size()))));
+        QString problem;
+        const auto read = app::read_worksheet_file(path("sheet.xlsx"), QDate(2024, 2, 14), problem);
+        QVERIFY2(read, qPrintable(problem));
+        QCOMPARE(read->items.size(), std::size_t{2});
+        QCOMPARE(read->items[0].name, QStringLiteral("增值税 2001年4月"));
+        QCOMPARE(read->items[0].outcome.figures.total_fee.coefficient, 30247); // 302.47
+        QVERIFY(!read->items[1].outcome.ok);
+        QVERIFY2(read->items[1].note.startsWith(QStringLiteral("应缴税款金额")),
+                 qPrintable(read->items[1].note));
+    }
+
     void unreadable_inputs_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("name");
@@ -147,8 +181,8 @@ private slots:
                                     << "header row";
         QTest::newRow("no amount column") << QByteArray("item,days_before\nx,3\n") << "noamount.csv"
                                           << "no amount column";
-        QTest::newRow("a workbook") << QByteArray("PK") << "sheet.xlsx"
-                                    << "not yet supported";
+        QTest::newRow("a damaged workbook") << QByteArray("PK") << "sheet.xlsx"
+                                            << "damaged";
     }
     void unreadable_inputs() {
         QFETCH(QByteArray, content);
