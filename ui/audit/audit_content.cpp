@@ -3,6 +3,7 @@
 #include "calc/fee.h"
 #include "calc/form_labels.h"
 #include "calc/number_text.h"
+#include "runtime/clock.h"
 #include "runtime/engine_text.h"
 
 #include <QCoreApplication>
@@ -149,7 +150,7 @@ QString day_rule(const audit_items& sheet) {
 std::vector<block> start_blocks(const audit_items& sheet) {
     block start;
     start.lines.push_back({style::title, title_text, {}, false});
-    QString dates = QStringLiteral("计算日期：") + runtime::date_text(sheet.calculation_date);
+    const QString dates = calculation_date_text(sheet);
     QString payment;
     if (!sheet.payment_date.isNull()) {
         payment = QStringLiteral("缴款日期：") + runtime::date_text(sheet.payment_date);
@@ -267,6 +268,11 @@ std::vector<block> sheet_blocks(const audit_items& sheet) {
         blocks.push_back(std::move(b));
     }
     return blocks;
+}
+
+QString calculation_date_text(const audit_items& sheet) {
+    const QDate day = sheet.calculation_date.isValid() ? sheet.calculation_date : runtime::today();
+    return QStringLiteral("计算日期：") + runtime::date_text(day);
 }
 
 QString program_name_and_version() {

@@ -36,6 +36,9 @@ struct block {
 // The sheet's blocks: the start, one block per computed item, the end.
 [[nodiscard]] std::vector<block> sheet_blocks(const audit_items& sheet);
 
+// "计算日期：2026-12-07": the sheet's calculation date, today when it has none.
+[[nodiscard]] QString calculation_date_text(const audit_items& sheet);
+
 // "orvandel 2.0.0": the program's name and version, as the footer shows them.
 [[nodiscard]] QString program_name_and_version();
 

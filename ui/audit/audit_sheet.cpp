@@ -383,8 +383,7 @@ bool print_audit_sheet(QPagedPaintDevice& device, const audit_items& sheet) {
         return false;
     }
     painter.setRenderHint(QPainter::Antialiasing);
-    layout.draw(painter, QStringLiteral("计算日期：") +
-                             sheet.calculation_date.toString(QStringLiteral("yyyy-MM-dd")));
+    layout.draw(painter, audit::calculation_date_text(sheet));
     return painter.end();
 }
 

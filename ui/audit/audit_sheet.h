@@ -30,7 +30,7 @@ struct audit_item {
 
 struct audit_items {
     std::vector<audit_item> items;
-    QDate calculation_date; // 计算日期: the day the sheet is made
+    QDate calculation_date; // 计算日期: the day the sheet is made; null for today
     QDate payment_date;     // 缴款日期: the worksheet's payment date; null when there is none
 };
 
