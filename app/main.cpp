@@ -9,9 +9,24 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <QTextStream>
 
 #include <cstdio>
+
+namespace {
+
+// The window icon. Its format is named, not guessed: guessing has Qt load every
+// image format plugin (GIF, ICO, JPEG) at start to ask each whether it knows
+// the file, for a PNG that Qt reads itself.
+QIcon window_icon() {
+    QImageReader reader(QStringLiteral(":/orvandel/icon.png"), "png");
+    reader.setAutoDetectImageFormat(false);
+    return QIcon(QPixmap::fromImage(reader.read()));
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     const bool export_pdf = orvandel::app::pdf_export_requested(argc, argv);
@@ -24,7 +39,7 @@ int main(int argc, char* argv[]) {
         QTextStream err(stderr);
         return orvandel::app::export_worksheet_pdf(QCoreApplication::arguments(), err);
     }
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/orvandel/icon.png")));
+    QApplication::setWindowIcon(window_icon());
     orvandel::app::orvandel application;
     application.open(QCoreApplication::arguments());
     if (orvandel::runtime::exit_after_first_paint_requested() && application.w_dornik) {
