@@ -365,6 +365,20 @@ private:
     std::vector<std::vector<placement>> pages_;
 };
 
+// The faces the sheet's text may be drawn in: the form's face, regular and
+// bold, and the faces that stand in for it, which draw what it lacks.
+QList<QFont> sheet_faces() {
+    QList<QFont> faces{runtime::form_font(12), runtime::form_font(12, true)};
+    for (const QString& family : QFont::substitutes(QString::fromUtf16(runtime::song_face))) {
+        for (const bool bold : {false, true}) {
+            QFont face(family, 12);
+            face.setBold(bold);
+            faces.push_back(face);
+        }
+    }
+    return faces;
+}
+
 void set_a4_portrait(QPagedPaintDevice& device) {
     device.setPageLayout(
         QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
@@ -408,9 +422,7 @@ audit_export_error export_audit_pdf(const QString& path, const audit_items& shee
     }
     const QString page_furniture = audit::page_number_text(0, 0) +
                                    audit::program_name_and_version() + QStringLiteral("（续）");
-    audit::name_glyphs_by_drawn_characters(pdf,
-                                           {runtime::form_font(12), runtime::form_font(12, true)},
-                                           audit_text(sheet) + page_furniture);
+    audit::name_glyphs_by_drawn_characters(pdf, sheet_faces(), audit_text(sheet) + page_furniture);
     if (file.write(pdf) != pdf.size() || !file.commit()) {
         file.cancelWriting();
         return audit_export_error::cannot_write;
