@@ -11,20 +11,15 @@
 #include "runtime/settings_file.h"
 #include "runtime/working_directory.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 
 namespace orvandel::ui {
 
 namespace {
-
-// The legal basis of the surcharge, shown under the heading once the window is open.
-constexpr auto legal_basis =
-    u"按照中华人民共和国税收征收管理法第三十二条规定，纳税人未按照规定期限缴纳税款的，"
-    u"扣缴义务人未按照规定期限解缴税款的，税务机关除责令限期缴纳外，从滞纳税款之日起，"
-    u"按日加收滞纳税款万分之五的滞纳金,2001年5月1日起执行，"
-    u"2001年5月1日以前滞纳金按照千分之二按日加收。";
 
 // The window measures 1833 × 2440 units outside; its client area is that less
 // the frame (about 4 pixels each side) and the title bar (about 23 pixels).
@@ -107,7 +102,7 @@ void w_dornik::open_handler() {
                            QStringLiteral("dqck"), QStringLiteral("w_dornik"));
     em_2->set_text(today_text());
     em_3->set_text(today_text());
-    st_16->setText(QString::fromUtf16(legal_basis));
+    st_16->setText(runtime::qstring(calc::form_labels::legal_basis));
 }
 
 void w_dornik::keyPressEvent(QKeyEvent* event) {
@@ -119,6 +114,18 @@ void w_dornik::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void w_dornik::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    if (fill_context_menu_) {
+        fill_context_menu_(menu);
+    }
+    if (menu.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    menu.exec(event->globalPos());
 }
 
 void w_dornik::select_date_entry() {
@@ -145,6 +152,7 @@ void w_dornik::cb_fxjs_clicked() {
     em_3->set_text(today_text());
     st_znj1->setText(runtime::qstring(calc::form_labels::formula_before_plain));
     st_znj2->setText(runtime::qstring(calc::form_labels::formula_after_plain));
+    calculation_.reset();
 }
 
 void w_dornik::print_form() {

@@ -27,6 +27,7 @@
 //   cb_1      打印 Print                cb_2    关于 About
 //   cb_3      退出 Exit                 cb_4    调用系统计算器 System calculator
 
+#include "calc/fee.h"
 #include "runtime/command_button.h"
 #include "runtime/edit_mask.h"
 #include "runtime/static_text.h"
@@ -35,13 +36,10 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
+class QMenu;
 class QRadioButton;
-
-namespace orvandel::calc {
-struct late_fee_input;
-struct late_fee_result;
-} // namespace orvandel::calc
 
 namespace orvandel::ui {
 
@@ -57,6 +55,22 @@ public:
 
     // What the About command does; the application object decides.
     void set_about_opener(std::function<void()> opener) { open_about_ = std::move(opener); }
+
+    // What the form's context menu (right click on the form, the Menu key)
+    // offers; the application decides. No menu opens while it adds nothing.
+    void set_context_menu_filler(std::function<void(QMenu&)> filler) {
+        fill_context_menu_ = std::move(filler);
+    }
+
+    // The calculation whose results the form shows: the input and figures of
+    // the last Calculate; nothing before the first one and after Reset.
+    struct shown_calculation {
+        calc::late_fee_input input;
+        calc::late_fee_result result;
+    };
+    [[nodiscard]] const std::optional<shown_calculation>& calculation() const {
+        return calculation_;
+    }
 
 signals:
     // Raised by the open handler with the working directory as it is then,
@@ -105,6 +119,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void create_controls();
@@ -133,6 +148,8 @@ private:
     void tell_unreadable(runtime::edit_mask* field, const QString& what);
 
     std::function<void()> open_about_;
+    std::function<void(QMenu&)> fill_context_menu_;
+    std::optional<shown_calculation> calculation_;
 };
 
 } // namespace orvandel::ui
