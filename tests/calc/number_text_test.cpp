@@ -10,14 +10,9 @@ TEST(ParseAmountText, ReadsTheFieldsFormOrSaysWhatIsWrong) {
     const struct {
         const char* text;
         const char* read;
-    } readable[] = {{".00", "0.00"},
-                    {".50", "0.50"},
-                    {"12345.67", "12345.67"},
-                    {"12", "12"},
-                    {"1.5", "1.5"},
-                    {"5.", "5"},
-                    {"030", "30"},
-                    {"999999999999.99", "999999999999.99"}};
+    } readable[] = {{".00", "0.00"}, {"12345.67", "12345.67"},
+                    {"1.5", "1.5"},  {"5.", "5"},
+                    {"030", "30"},   {"999999999999.99", "999999999999.99"}};
     for (const auto& c : readable) {
         const auto r = parse_amount_text(c.text);
         ASSERT_TRUE(r.ok()) << c.text;
@@ -35,7 +30,6 @@ TEST(ParseAmountText, ReadsTheFieldsFormOrSaysWhatIsWrong) {
                       {"1,234.00", not_a_number},
                       {" 1", not_a_number},
                       {"1.2.3", not_a_number},
-                      {"abc", not_a_number},
                       {"1000000000000", too_many_integer_digits},
                       {"1.005", too_many_decimals}};
     for (const auto& c : unreadable) {

@@ -4,7 +4,6 @@
 
 #include <set>
 #include <string>
-#include <tuple>
 
 namespace orvandel::sheet {
 namespace {
@@ -24,24 +23,6 @@ TEST(Columns, EveryNameReadsBackAsItsColumn) {
             EXPECT_EQ(named->role, c) << name;
             EXPECT_EQ(named->lang, lang) << name;
         }
-    }
-}
-
-TEST(Columns, NamesAreTheBatchsAndTheWorksheets) {
-    const std::tuple<column, const char*, const char*> cases[] = {
-        {column::amount, "amount", "应缴税款金额"},
-        {column::due_date, "due_date", "缴款期限"},
-        {column::pay_date, "pay_date", "实际缴款日期"},
-        {column::start_date, "start_date", "起始日期"},
-        {column::end_date, "end_date", "终止日期"},
-        {column::days_before, "days_before", "2001年04月30日前滞纳天数"},
-        {column::days_after, "days_after", "2001年05月01日后滞纳天数"},
-        {column::tax_and_fee_total, "tax_and_fee_total", "税款与滞纳金合计"},
-        {column::note, "error", "备注"},
-    };
-    for (const auto& [c, english, chinese] : cases) {
-        EXPECT_EQ(column_name(c, language::english), english);
-        EXPECT_EQ(column_name(c, language::chinese), chinese);
     }
 }
 

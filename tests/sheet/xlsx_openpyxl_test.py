@@ -3,20 +3,16 @@
 
     xlsx_openpyxl_test.py ORVANDEL_CLI DATA_DIR WORK_DIR
 
-Workbooks openpyxl writes (both date systems, shared and inline strings,
-amounts as binary floats) give the same cells as the same rows in CSV; the
+Workbooks openpyxl writes (both date systems, amounts as binary floats) give the same cells as the same rows in CSV; the
 workbooks orvandel-cli writes read back in openpyxl with the same values,
-types, number formats and totals; damaged and hostile workbooks give a clear
-error. Exits 77 (skipped) when openpyxl is not installed.
+types, number formats and totals. Exits 77 (skipped) when openpyxl is not installed.
 """
 import csv
 import datetime
-import io
 import os
 import subprocess
 import sys
 import unittest
-import zipfile
 from decimal import Decimal
 
 try:
@@ -110,35 +106,6 @@ def write_csv(path, rows):
             writer.writerow([as_text(v) for v in row])
 
 
-NS = 'xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"'
-REL = "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
-PACKAGE_RELS = 'xmlns="http://schemas.openxmlformats.org/package/2006/relationships"'
-
-
-def write_by_hand(path, sheet_data, shared=None):
-    """A workbook laid out as other programs write it (openpyxl writes inline
-    strings only): the sheet's rows as given, and a shared-string table."""
-    book_rels = f'<Relationship Id="r1" Type="{REL}/worksheet" Target="worksheets/s.xml"/>'
-    if shared is not None:
-        book_rels += f'<Relationship Id="r2" Type="{REL}/sharedStrings" Target="sharedStrings.xml"/>'
-    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
-        z.writestr("[Content_Types].xml", "<Types/>")
-        z.writestr("_rels/.rels", f'<Relationships {PACKAGE_RELS}><Relationship Id="r1" Type="{REL}/officeDocument" Target="xl/workbook.xml"/></Relationships>')
-        z.writestr("xl/workbook.xml", f'<workbook {NS} xmlns:r="{REL}"><sheets><sheet name="S" sheetId="1" r:id="r1"/></sheets></workbook>')
-        z.writestr("xl/_rels/workbook.xml.rels", f"<Relationships {PACKAGE_RELS}>{book_rels}</Relationships>")
-        z.writestr("xl/worksheets/s.xml", f"<worksheet {NS}><sheetData>{sheet_data}</sheetData></worksheet>")
-        if shared is not None:
-            z.writestr("xl/sharedStrings.xml", shared if shared.startswith("<?xml") else f"<sst {NS}>{shared}</sst>")
-
-
-def inline(ref, value):
-    return f'<c r="{ref}" t="inlineStr"><is><t>{value}</t></is></c>'
-
-
-def shared_ref(ref, index):
-    return f'<c r="{ref}" t="s"><v>{index}</v></c>'
-
-
 class WorkbooksOpenpyxlWrites(unittest.TestCase):
     def check_same_as_csv(self, epoch1904):
         book = work("openpyxl-1904.xlsx" if epoch1904 else "openpyxl-1900.xlsx")
@@ -170,19 +137,6 @@ class WorkbooksOpenpyxlWrites(unittest.TestCase):
         result, rows = batch_csv(work("sheets.xlsx"), "--sheet", "二月")
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertEqual(rows[1][:2], ["second sheet", "500.5"])
-
-    def test_shared_and_inline_strings(self):
-        header = "".join(shared_ref(chr(65 + i) + "1", i) for i in range(len(HEADER)))
-        strings = "".join(f"<si><t>{h}</t></si>" for h in HEADER)
-        strings += "<si><r><t>增值</t></r><r><t>税</t></r><rPh><t>ぞうちぜい</t></rPh></si>"
-        rows = (f'<row r="1">{header}</row><row r="2">{shared_ref("A2", len(HEADER))}'
-                f'<c r="B2"><v>12345.67</v></c>{inline("C2", "2001-04-21")}{inline("D2", "2001-05-10")}</row>')
-        write_by_hand(work("strings.xlsx"), rows, strings)
-        result, rows = batch_csv(work("strings.xlsx"))
-        self.assertEqual(result.returncode, 0, result.stderr)
-        self.assertEqual(rows[0][:len(HEADER)], HEADER)
-        self.assertEqual(rows[1][:4], ["增值税", "12345.67", "2001-04-21", "2001-05-10"])
-        self.assertEqual(rows[1][rows[0].index("total_fee")], "302.47")
 
 
 def display_width(text):
@@ -271,94 +225,6 @@ class SharedCorpusWeWrite(WorkbooksWeWrite):
     """The same for the rows every front end must read alike, with Chinese headers."""
     corpus = "rows-zh.csv"
     total_label, left_out = "合计", "有误未计入：18 行"
-
-
-def write_bomb(path, size):
-    """An openpyxl workbook whose sheet part expands to `size` bytes of blanks."""
-    write_openpyxl(work("base.xlsx"))
-    with zipfile.ZipFile(work("base.xlsx")) as src, zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as out:
-        for item in src.infolist():
-            data = src.read(item.filename)
-            if item.filename != "xl/worksheets/sheet1.xml":
-                out.writestr(item, data)
-                continue
-            at = data.index(b"<sheetData>") + len(b"<sheetData>")
-            with out.open(item.filename, "w", force_zip64=True) as part:
-                part.write(data[:at])
-                blank = b" " * (1 << 20)
-                for _ in range(size >> 20):
-                    part.write(blank)
-                part.write(data[at:])
-
-
-def rewrite(path, changes):
-    """The openpyxl workbook with some parts replaced (bytes) or removed (None)."""
-    write_openpyxl(work("base.xlsx"))
-    with zipfile.ZipFile(work("base.xlsx")) as src, zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as out:
-        for item in src.infolist():
-            if item.filename in changes:
-                if changes[item.filename] is not None:
-                    out.writestr(item.filename, changes[item.filename])
-            else:
-                out.writestr(item, src.read(item.filename))
-
-
-class BadAndHostileWorkbooks(unittest.TestCase):
-    def refused(self, path, words):
-        out = work("must-not-exist.csv")
-        if os.path.exists(out):
-            os.remove(out)
-        result = run("--batch", path, "-o", out)
-        self.assertEqual(result.returncode, 2, result.stderr)
-        self.assertTrue(result.stderr.startswith(f"orvandel-cli: cannot read {path}: "), result.stderr)
-        self.assertIn(words, result.stderr)
-        self.assertFalse(os.path.exists(out))
-
-    def test_truncated(self):
-        write_openpyxl(work("whole.xlsx"))
-        with open(work("whole.xlsx"), "rb") as f:
-            data = f.read()
-        with open(work("truncated.xlsx"), "wb") as f:
-            f.write(data[: len(data) * 2 // 3])
-        self.refused(work("truncated.xlsx"), "not an Excel workbook")
-
-    def test_not_a_zip(self):
-        with open(work("really.xlsx"), "w") as f:
-            f.write("item,amount\r\nVAT,100\r\n")
-        self.refused(work("really.xlsx"), "not an Excel workbook")
-
-    def test_zip_bomb(self):
-        write_bomb(work("bomb.xlsx"), 300 << 20)
-        self.assertLess(os.path.getsize(work("bomb.xlsx")), 2 << 20)
-        self.refused(work("bomb.xlsx"), "expands past the limit")
-
-    def test_shared_strings_larger_than_the_sheet_needs(self):
-        big = "x" * (1 << 20)
-        # 80 MiB of strings the sheet does not use (more than the 64 MiB of text
-        # a sheet may hold) cost reading time only ...
-        unused = "<si><t>amount</t></si>" + f"<si><t>{big}</t></si>" * 80
-        write_by_hand(work("unused.xlsx"), f'<row r="1">{shared_ref("A1", 0)}</row>', unused)
-        result, rows = batch_csv(work("unused.xlsx"))
-        self.assertEqual(result.returncode, 0, result.stderr)
-        self.assertEqual(rows, [["amount", "days_before", "days_after", "total_days", "fee_before",
-                                 "fee_after", "total_fee", "tax_and_fee_total", "error"]])
-        # ... but one of 1 MiB in 100 cells is 100 MiB of text, past the limit.
-        cells = "".join(f'<row r="{r}">{shared_ref(f"A{r}", 1)}</row>' for r in range(1, 101))
-        write_by_hand(work("copied.xlsx"), cells, unused)
-        self.refused(work("copied.xlsx"), "more than the 64 MiB of text")
-
-    def test_missing_sheet_part(self):
-        self.refused_parts({"xl/worksheets/sheet1.xml": None}, "missing part: xl/worksheets/sheet1.xml")
-
-    def test_entity_expansion(self):
-        laughs = ('<?xml version="1.0"?><!DOCTYPE s [<!ENTITY a "aaaaaaaaaa">'
-                  '<!ENTITY b "&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;">]><sst><si><t>&b;</t></si></sst>')
-        write_by_hand(work("laughs.xlsx"), f'<row r="1">{shared_ref("A1", 0)}</row>', laughs)
-        self.refused(work("laughs.xlsx"), "declares XML entities")
-
-    def refused_parts(self, changes, words):
-        rewrite(work("changed.xlsx"), changes)
-        self.refused(work("changed.xlsx"), words)
 
 
 if __name__ == "__main__":
