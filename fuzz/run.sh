@@ -13,7 +13,7 @@ set -euo pipefail
 seconds=${1:-30}
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${ORVANDEL_FUZZ_BUILD:-$root/build-fuzz}
-targets=(date money batch)
+targets=(date money batch pasted_text)
 
 command -v clang++ >/dev/null || { echo "fuzz/run.sh: clang++ is needed" >&2; exit 2; }
 
