@@ -174,10 +174,12 @@ result<std::string, paste_error> date_from_parts(std::string_view year_digits,
     }
     const date d{std::chrono::year{y}, std::chrono::month{value_of(month_digits)},
                  std::chrono::day{value_of(day_digits)}};
-    if (!d.ok()) {
+    // A real day of a year 0001..9999 always has its text.
+    const auto text = format_date_text(d);
+    if (!d.ok() || !text) {
         return paste_error::date_no_such_day;
     }
-    return format_date_text(d);
+    return *text;
 }
 
 bool is_date_separator(char c) {
