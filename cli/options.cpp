@@ -6,7 +6,19 @@
 namespace orvandel::cli {
 namespace {
 
-enum class option { help, json, amount, from, to, days_before, days_after, batch, output };
+enum class option {
+    help,
+    json,
+    amount,
+    from,
+    to,
+    due,
+    paid,
+    days_before,
+    days_after,
+    batch,
+    output
+};
 
 struct option_spelling {
     std::string_view name;
@@ -14,20 +26,22 @@ struct option_spelling {
     bool takes_value;
 };
 
-constexpr std::array<option_spelling, 11> spellings{{
+constexpr std::array<option_spelling, 13> spellings{{
     {"--help", option::help, false},
     {"-h", option::help, false},
     {"--json", option::json, false},
     {"--amount", option::amount, true},
     {"--from", option::from, true},
     {"--to", option::to, true},
+    {"--due", option::due, true},
+    {"--paid", option::paid, true},
     {"--days-before", option::days_before, true},
     {"--days-after", option::days_after, true},
     {"--batch", option::batch, true},
     {"-o", option::output, true},
     {"--output", option::output, true},
 }};
-constexpr std::size_t option_count = 9;
+constexpr std::size_t option_count = 11;
 
 // The options as given: each at most once, with its value.
 struct given_options {
@@ -87,8 +101,8 @@ std::variant<given_options, std::string> collect(std::span<const std::string_vie
 }
 
 std::variant<options, std::string> batch_from(const given_options& given) {
-    for (const option o : {option::json, option::amount, option::from, option::to,
-                           option::days_before, option::days_after}) {
+    for (const option o : {option::json, option::amount, option::from, option::to, option::due,
+                           option::paid, option::days_before, option::days_after}) {
         if (given.has(o)) {
             return std::string(name_of(o)) + " cannot be used with --batch";
         }
@@ -107,24 +121,39 @@ std::variant<options, std::string> single_from(const given_options& given) {
     if (!given.has(option::amount)) {
         return std::string("--amount is required (see --help)");
     }
-    const bool dates = given.has(option::from) || given.has(option::to);
-    const bool days = given.has(option::days_before) || given.has(option::days_after);
-    if (dates && days) {
-        return std::string("give --from and --to, or --days-before and --days-after, not both");
+    // The three ways to give the period; exactly one of them, in full.
+    constexpr std::array<std::array<option, 2>, 3> pairs{{
+        {option::from, option::to},
+        {option::due, option::paid},
+        {option::days_before, option::days_after},
+    }};
+    constexpr std::string_view choices = "give --from and --to, --due and --paid, or "
+                                         "--days-before and --days-after";
+    const std::array<option, 2>* chosen = nullptr;
+    for (const auto& pair : pairs) {
+        if (!given.has(pair[0]) && !given.has(pair[1])) {
+            continue;
+        }
+        if (chosen != nullptr) {
+            return std::string(choices) + ", only one of them";
+        }
+        chosen = &pair;
     }
-    if (!dates && !days) {
-        return std::string("give --from and --to, or --days-before and --days-after");
+    if (chosen == nullptr) {
+        return std::string(choices);
     }
-    const std::array<option, 2> pair = dates ? std::array{option::from, option::to}
-                                             : std::array{option::days_before, option::days_after};
     for (std::size_t k = 0; k < 2; ++k) {
-        if (!given.has(pair[k])) {
-            return std::string(name_of(pair[1 - k])) + " needs " + std::string(name_of(pair[k]));
+        if (!given.has((*chosen)[k])) {
+            return std::string(name_of((*chosen)[1 - k])) + " needs " +
+                   std::string(name_of((*chosen)[k]));
         }
     }
     single_options single;
     single.amount = given[option::amount];
-    single.by_days = days;
+    single.by_days = (*chosen)[0] == option::days_before;
+    single.by_due_and_paid = (*chosen)[0] == option::due;
+    single.due = given[option::due];
+    single.paid = given[option::paid];
     single.from = given[option::from];
     single.to = given[option::to];
     single.days_before = given[option::days_before];

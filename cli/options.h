@@ -12,7 +12,9 @@ namespace orvandel::cli {
 struct single_options {
     std::string_view amount;
     bool by_days = false;
+    bool by_due_and_paid = false;             // --due and --paid
     std::string_view from, to;                // by dates
+    std::string_view due, paid;               // by the due date and the day paid
     std::string_view days_before, days_after; // by days
     bool json = false;
 };

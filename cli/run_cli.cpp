@@ -16,6 +16,7 @@ constexpr std::string_view program = "orvandel-cli: ";
 
 constexpr std::string_view help = R"(Usage:
   orvandel-cli --amount AMOUNT --from YYYY-MM-DD --to YYYY-MM-DD [--json]
+  orvandel-cli --amount AMOUNT --due YYYY-MM-DD --paid YYYY-MM-DD [--json]
   orvandel-cli --amount AMOUNT --days-before N --days-after N [--json]
   orvandel-cli --batch IN.csv [-o OUT.csv]
   orvandel-cli --help
@@ -23,7 +24,11 @@ constexpr std::string_view help = R"(Usage:
 Computes the late-payment surcharge on an amount of tax: 0.002 per day for
 overdue days before 2001-05-01 and 0.0005 per day from 2001-05-01 on, each
 side rounded to the cent (half a cent away from zero). Of a period from one
-date to another, the start day is overdue and the end day is not.
+date to another (--from, --to), the start day is overdue and the end day is
+not, as on the form. --due is the last day to pay without surcharge and
+--paid the day the tax was paid: the overdue days are the days after the due
+date through the day paid, both included (--from due + 1 day, --to paid + 1
+day); paid on or before the due date, there is no surcharge ("未逾期").
 
 AMOUNT is digits with an optional point: at most 12 integer digits and 2
 decimals, no sign, exponent or grouping ("12345.67", ".50", "30"). N is one to

@@ -6,10 +6,15 @@
 #include "calc/form_labels.h"
 #include "calc/number_text.h"
 
+#include "sheet/row.h"
+
 namespace orvandel::cli {
 namespace {
 
 namespace text = calc::form_labels;
+
+constexpr std::string_view title_of_note = "备注=";
+constexpr std::string_view not_overdue_note = "未逾期";
 
 void line(std::string& out, std::string_view label, std::string_view value) {
     out.append(label).append(value).append("\n");
@@ -52,6 +57,42 @@ calc::result<calc::late_fee_input, std::string> read_request(const single_option
     return input;
 }
 
+// The option a problem of a --due/--paid calculation concerns.
+std::string_view option_of(sheet::column field) {
+    switch (field) {
+    case sheet::column::amount:
+        return "--amount";
+    case sheet::column::pay_date:
+        return "--paid";
+    default:
+        return "--due";
+    }
+}
+
+// --due and --paid are read and computed as a worksheet row of those two
+// dates is, so both give the same figures. The first problem is reported.
+int run_due_and_paid(const single_options& request, std::ostream& out, std::ostream& err) {
+    const sheet::row_outcome row = sheet::evaluate_row(
+        {.amount = request.amount, .due_date = request.due, .pay_date = request.paid});
+    if (!row.ok) {
+        const sheet::row_problem& first = row.problems[0];
+        const std::string_view words = sheet::problem_text(first.what, sheet::language::english);
+        if (first.what == sheet::problem::out_of_range) {
+            err << "orvandel-cli: amount: " << words << '\n';
+            return 1;
+        }
+        const std::string_view what =
+            first.what == sheet::problem::no_period
+                ? problem_text(sheet::problem::missing, sheet::language::english)
+                : words;
+        err << "orvandel-cli: " << option_of(first.field) << ": " << what << '\n';
+        return 2;
+    }
+    out << (request.json ? json_object(row.figures)
+                         : readable_block(request, row.input, row.figures));
+    return 0;
+}
+
 void json_number(std::string& out, std::string_view key, calc::day_count value) {
     out.append("\"").append(key).append("\":");
     append_count(out, value);
@@ -61,6 +102,24 @@ void json_money(std::string& out, std::string_view key, const calc::money& value
     out.append("\"").append(key).append("\":\"");
     append_money(out, value);
     out.append("\"");
+}
+
+// The two dates as given, then, when the tax was paid late, the same period as
+// the form takes it: from the day after the due date to the day after the day
+// paid. Paid in time, the block ends with a note saying so.
+void append_due_and_paid(std::string& out, const single_options& request,
+                         const calc::late_fee_input& input) {
+    const auto title = [](sheet::column c) {
+        return std::string(sheet::column_name(c, sheet::language::chinese)) + "=";
+    };
+    line(out, title(sheet::column::due_date), request.due);
+    line(out, title(sheet::column::pay_date), request.paid);
+    const auto start = calc::format_date_text(input.start_date);
+    const auto end = calc::format_date_text(input.end_date);
+    if (start && end && input.start_date <= input.end_date) {
+        line(out, text::start_date_label, *start);
+        line(out, text::end_date_label, *end);
+    }
 }
 
 } // namespace
@@ -78,6 +137,8 @@ std::string readable_block(const single_options& request, const calc::late_fee_i
     if (request.by_days) {
         line(out, text::days_after_entry_label, calc::default_text(input.days_after));
         line(out, text::days_before_entry_label, calc::default_text(input.days_before));
+    } else if (request.by_due_and_paid) {
+        append_due_and_paid(out, request, input);
     } else {
         line(out, text::start_date_label, calc::format_date_text(input.start_date).value_or(""));
         line(out, text::end_date_label, calc::format_date_text(input.end_date).value_or(""));
@@ -91,6 +152,9 @@ std::string readable_block(const single_options& request, const calc::late_fee_i
     line(out, text::fee_after_label, calc::money_picture_text(figures.fee_after));
     line(out, "", text::formula_after(amount_text, days_after_text, figures.fee_after));
     line(out, text::tax_and_fee_label, calc::money_picture_text(figures.tax_and_fee_total));
+    if (request.by_due_and_paid && input.start_date > input.end_date) {
+        line(out, title_of_note, not_overdue_note);
+    }
     return out;
 }
 
@@ -114,6 +178,9 @@ std::string json_object(const calc::late_fee_result& figures) {
 }
 
 int run_single(const single_options& request, std::ostream& out, std::ostream& err) {
+    if (request.by_due_and_paid) {
+        return run_due_and_paid(request, out, err);
+    }
     const auto input = read_request(request);
     if (!input) {
         err << "orvandel-cli: " << input.error() << '\n';

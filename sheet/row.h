@@ -21,6 +21,8 @@
 
 #include "calc/date.h"
 #include "calc/fee.h"
+#include "calc/money.h"
+#include "calc/result.h"
 
 #include <array>
 #include <cstddef>
@@ -30,12 +32,25 @@
 
 namespace orvandel::sheet {
 
+enum class period_basis { due_and_paid, start_and_end, day_counts };
+
+// A set of the three pairs, one bit each (pair_bit).
+using pair_set = unsigned char;
+[[nodiscard]] constexpr pair_set pair_bit(period_basis basis) {
+    return static_cast<pair_set>(1U << static_cast<unsigned>(basis));
+}
+inline constexpr pair_set every_pair = 7;
+
 // The texts of a row's input cells; empty where the row or the sheet has none.
 struct row_texts {
-    std::string_view amount, due_date, pay_date, start_date, end_date, days_before, days_after;
+    // Each has an initialiser, so that `{.amount = "1", .days_after = "3"}`
+    // leaves the others empty without a warning.
+    std::string_view amount{}, due_date{}, pay_date{}, start_date{}, end_date{}, days_before{},
+        days_after{};
+    // The pairs a row of this sheet may give: those named when a row gives
+    // none ("start_date/end_date or days_before/days_after: missing").
+    pair_set offered = every_pair;
 };
-
-enum class period_basis { due_and_paid, start_and_end, day_counts };
 
 // What is wrong with one input, as data; words come from describe().
 enum class problem : unsigned char {
@@ -61,13 +76,28 @@ struct row_problem {
 struct row_outcome {
     bool ok = false;
     period_basis basis = period_basis::day_counts;
-    calc::late_fee_input input;   // as read (by_dates or by_days for the engine)
-    calc::late_fee_result figures; // when ok
-    bool not_overdue = false;      // due/paid, paid on or before the due date
+    // As read, in the engine's terms: by_days, or by_dates with the start day
+    // counted and the end day not (due/paid: due + 1 and pay + 1, the start
+    // after the end when paid in time).
+    calc::late_fee_input input;
+    calc::late_fee_result figures;       // when ok
+    bool not_overdue = false;            // due/paid, paid on or before the due date
+    pair_set pairs_given = 0;            // the pairs of which the row has a cell
+    pair_set pairs_offered = every_pair; // row_texts::offered, for describe()
     // Up to four problems, in column order; count says how many.
     std::array<row_problem, 4> problems{};
     std::size_t problem_count = 0;
 };
+
+// Reading one input cell, as the form's fields read them: an amount of at
+// most 12 integer digits and 2 decimals, a day count of 1 to 6 digits, a date
+// "yyyy-mm-dd" that names a calendar day. An empty cell is `missing`.
+[[nodiscard]] calc::result<calc::money, problem> read_amount(std::string_view text);
+[[nodiscard]] calc::result<calc::day_count, problem> read_day_count(std::string_view text);
+[[nodiscard]] calc::result<calc::date, problem> read_date(std::string_view text);
+
+// The words for a problem, without its field: "not a number" / "不是数字".
+[[nodiscard]] std::string_view problem_text(problem what, language lang);
 
 // Reads and computes one row. `payment_date` stands in for an empty pay_date
 // of a due/paid row.
@@ -84,5 +114,7 @@ struct row_outcome {
 // days_after: missing" / "应缴税款金额：不是数字；…"), "未逾期" / "" for a row
 // paid in time, empty for any other computed row.
 [[nodiscard]] std::string describe(const row_outcome& outcome, language lang);
+// The same appended to `out`, which a caller of many rows reuses.
+void append_description(std::string& out, const row_outcome& outcome, language lang);
 
 } // namespace orvandel::sheet

@@ -1,4 +1,4 @@
-#include "csv.h"
+#include "sheet/csv.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-namespace orvandel::cli {
+namespace orvandel::sheet {
 namespace {
 
 using namespace std::string_literals;
@@ -77,4 +77,4 @@ TEST(CsvReader, AgreesWithAByteByByteReadingOfRandomInput) {
 }
 
 } // namespace
-} // namespace orvandel::cli
+} // namespace orvandel::sheet

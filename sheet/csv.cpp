@@ -1,4 +1,4 @@
-#include "csv.h"
+#include "sheet/csv.h"
 
 #include <bit>
 #include <cstring>
@@ -7,7 +7,7 @@
 #include <emmintrin.h>
 #endif
 
-namespace orvandel::cli {
+namespace orvandel::sheet {
 namespace {
 
 // The first ',', LF or CR in [p, stop), or stop. The batch spends much of its
@@ -272,4 +272,4 @@ csv_reader::scan csv_reader::scan_record(csv_record& record) {
     }
 }
 
-} // namespace orvandel::cli
+} // namespace orvandel::sheet

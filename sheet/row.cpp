@@ -1,0 +1,345 @@
+#include "sheet/row.h"
+
+#include "calc/number_text.h"
+#include "calc/split.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <chrono>
+
+namespace orvandel::sheet {
+namespace {
+
+struct problem_words {
+    std::string_view english;
+    std::string_view chinese;
+};
+
+// In the order of `problem`. The English words are the ones the command line
+// has always written.
+constexpr std::array<problem_words, 12> words{{
+    {"missing", "未填写"},
+    {"not a number", "不是数字"},
+    {"more than 12 integer digits", "整数部分超过12位"},
+    {"more than 2 decimals", "小数超过2位"},
+    {"not a whole number", "不是整数"},
+    {"more than 6 digits", "超过6位"},
+    {"not a yyyy-mm-dd date", "不是yyyy-mm-dd格式的日期"},
+    {"no such day", "没有这一天"},
+    {"later than the end date", "晚于终止日期"},
+    {"give only one of the two pairs", "只能填写其中一组"},
+    {"missing", "未填写"},
+    {"surcharge too large to compute exactly", "滞纳金过大，无法精确计算"},
+}};
+static_assert(static_cast<std::size_t>(problem::out_of_range) + 1 == words.size());
+
+// Words that join a row's texts in each language.
+struct joiners {
+    std::string_view field_end;  // between a field and its problem
+    std::string_view between;    // between two problems
+    std::string_view list_comma; // between the first items of a list of three
+    std::string_view list_and;   // before the last item of a list of pairs given
+    std::string_view list_or;    // before the last item of a list of pairs to give
+};
+constexpr joiners english_joiners{": ", "; ", ", ", " and ", " or "};
+constexpr joiners chinese_joiners{"：", "；", "、", "和", "或"};
+
+const joiners& joiners_of(language lang) {
+    return lang == language::english ? english_joiners : chinese_joiners;
+}
+
+constexpr std::array<std::array<column, 2>, 3> pair_columns{{
+    {column::due_date, column::pay_date},
+    {column::start_date, column::end_date},
+    {column::days_before, column::days_after},
+}};
+
+calc::date next_day(const calc::date& d) {
+    return calc::date{std::chrono::sys_days{d} + std::chrono::days{1}};
+}
+
+problem problem_of(calc::number_text_error error, problem too_many_integer_digits) {
+    switch (error) {
+    case calc::number_text_error::empty:
+        return problem::missing;
+    case calc::number_text_error::not_a_number:
+        return problem::not_a_number;
+    case calc::number_text_error::too_many_integer_digits:
+        return too_many_integer_digits;
+    case calc::number_text_error::too_many_decimals:
+        return problem::too_many_decimals;
+    }
+    return problem::not_a_number;
+}
+
+// Collects a row's problems in the order they are found.
+class problem_list {
+public:
+    explicit problem_list(row_outcome& outcome) : outcome_(outcome) {}
+    void add(column field, problem what) {
+        if (outcome_.problem_count < outcome_.problems.size()) {
+            outcome_.problems[outcome_.problem_count++] = {field, what};
+        }
+    }
+    template <class T> void check(const calc::result<T, problem>& read, column field) {
+        if (!read) {
+            add(field, read.error());
+        }
+    }
+    [[nodiscard]] bool empty() const { return outcome_.problem_count == 0; }
+
+private:
+    row_outcome& outcome_;
+};
+
+pair_set pairs_given(const row_texts& cells) {
+    pair_set given = 0;
+    if (!cells.due_date.empty() || !cells.pay_date.empty()) {
+        given |= pair_bit(period_basis::due_and_paid);
+    }
+    if (!cells.start_date.empty() || !cells.end_date.empty()) {
+        given |= pair_bit(period_basis::start_and_end);
+    }
+    if (!cells.days_before.empty() || !cells.days_after.empty()) {
+        given |= pair_bit(period_basis::day_counts);
+    }
+    return given;
+}
+
+period_basis only_pair(pair_set given) {
+    return given == pair_bit(period_basis::due_and_paid)    ? period_basis::due_and_paid
+           : given == pair_bit(period_basis::start_and_end) ? period_basis::start_and_end
+                                                            : period_basis::day_counts;
+}
+
+// Reads the period of a row that gives exactly one pair into outcome.input.
+void read_period(const row_texts& cells, const std::optional<calc::date>& payment_date,
+                 row_outcome& outcome, problem_list& problems) {
+    calc::late_fee_input& input = outcome.input;
+    switch (outcome.basis) {
+    case period_basis::day_counts: {
+        input.mode = calc::entry_mode::by_days;
+        const auto before = read_day_count(cells.days_before);
+        const auto after = read_day_count(cells.days_after);
+        problems.check(before, column::days_before);
+        problems.check(after, column::days_after);
+        if (before && after) {
+            input.days_before = *before;
+            input.days_after = *after;
+        }
+        return;
+    }
+    case period_basis::start_and_end: {
+        input.mode = calc::entry_mode::by_dates;
+        const auto start = read_date(cells.start_date);
+        const auto end = read_date(cells.end_date);
+        problems.check(start, column::start_date);
+        problems.check(end, column::end_date);
+        if (start && end) {
+            input.start_date = *start;
+            input.end_date = *end;
+            if (*start > *end) {
+                problems.add(column::start_date, problem::later_than_end);
+            }
+        }
+        return;
+    }
+    case period_basis::due_and_paid: {
+        input.mode = calc::entry_mode::by_dates;
+        const auto due = read_date(cells.due_date);
+        const auto pay = cells.pay_date.empty() && payment_date
+                             ? calc::result<calc::date, problem>(*payment_date)
+                             : read_date(cells.pay_date);
+        problems.check(due, column::due_date);
+        problems.check(pay, column::pay_date);
+        if (due && pay) {
+            // Days from the one after the due date through the day paid.
+            input.start_date = next_day(*due);
+            input.end_date = next_day(*pay);
+            outcome.not_overdue = *pay <= *due;
+        }
+        return;
+    }
+    }
+}
+
+// The engine's figures for the period `input` gives. A due/paid period is
+// split here and handed over as day counts, because its end (pay + 1) may be
+// 10000-01-01, past the last day the engine takes as a date.
+calc::result<calc::late_fee_result, calc::fee_error> figures_of(calc::late_fee_input input,
+                                                                period_basis basis) {
+    if (basis == period_basis::due_and_paid) {
+        const calc::overdue_split split =
+            input.start_date > input.end_date
+                ? calc::overdue_split{}
+                : calc::split_overdue_days(input.start_date, input.end_date);
+        input.mode = calc::entry_mode::by_days;
+        input.days_before = split.days_before;
+        input.days_after = split.days_after;
+    }
+    return calc::compute_late_fee(input);
+}
+
+void append_pairs(std::string& out, pair_set pairs, language lang, std::string_view last_joiner) {
+    const joiners& join = joiners_of(lang);
+    const auto count = static_cast<std::size_t>(std::popcount(static_cast<unsigned>(pairs)));
+    std::size_t written = 0;
+    for (std::size_t i = 0; i < pair_columns.size(); ++i) {
+        if ((pairs & pair_bit(static_cast<period_basis>(i))) == 0) {
+            continue;
+        }
+        if (written > 0) {
+            out += written + 1 == count ? last_joiner : join.list_comma;
+        }
+        out.append(column_name(pair_columns[i][0], lang))
+            .append("/")
+            .append(column_name(pair_columns[i][1], lang));
+        ++written;
+    }
+}
+
+} // namespace
+
+calc::result<calc::money, problem> read_amount(std::string_view text) {
+    const auto amount = calc::parse_amount_text(text);
+    if (!amount) {
+        return problem_of(amount.error(), problem::too_many_integer_digits);
+    }
+    return *amount;
+}
+
+calc::result<calc::day_count, problem> read_day_count(std::string_view text) {
+    if (text.empty()) {
+        return problem::missing;
+    }
+    // A day count is digits only; "5." or "5.0" is not one.
+    if (!std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return problem::not_a_whole_number;
+    }
+    const auto days = calc::parse_day_count_text(text);
+    if (!days) {
+        return problem_of(days.error(), problem::too_many_digits);
+    }
+    return *days;
+}
+
+calc::result<calc::date, problem> read_date(std::string_view text) {
+    const auto d = calc::parse_date_text(text);
+    if (d) {
+        return *d;
+    }
+    switch (d.error()) {
+    case calc::date_text_error::empty:
+        return problem::missing;
+    case calc::date_text_error::no_such_day:
+        return problem::no_such_day;
+    case calc::date_text_error::bad_form:
+        break;
+    }
+    return problem::not_a_date;
+}
+
+std::string_view problem_text(problem what, language lang) {
+    const problem_words& w = words[static_cast<std::size_t>(what)];
+    return lang == language::english ? w.english : w.chinese;
+}
+
+row_outcome evaluate_row(const row_texts& cells, const std::optional<calc::date>& payment_date) {
+    row_outcome outcome;
+    problem_list problems(outcome);
+    outcome.pairs_offered = cells.offered;
+    const auto amount = read_amount(cells.amount);
+    if (amount) {
+        outcome.input.amount_due = *amount;
+    } else {
+        problems.add(column::amount, amount.error());
+    }
+    outcome.pairs_given = pairs_given(cells);
+    if (outcome.pairs_given == 0) {
+        problems.add(column::start_date, problem::no_period);
+    } else if (std::has_single_bit(static_cast<unsigned>(outcome.pairs_given))) {
+        outcome.basis = only_pair(outcome.pairs_given);
+        read_period(cells, payment_date, outcome, problems);
+    } else {
+        const auto first = static_cast<std::size_t>(std::countr_zero(outcome.pairs_given));
+        problems.add(pair_columns[first][0], problem::two_pairs_given);
+    }
+    if (!problems.empty()) {
+        return outcome;
+    }
+    const auto figures = figures_of(outcome.input, outcome.basis);
+    if (!figures) {
+        // What the cells admit always fits; only a figure too wide to hold
+        // exactly can be refused here.
+        problems.add(column::amount, problem::out_of_range);
+        return outcome;
+    }
+    outcome.figures = *figures;
+    outcome.ok = true;
+    return outcome;
+}
+
+std::optional<calc::money> one_more_day(const row_outcome& outcome) {
+    if (!outcome.ok) {
+        return std::nullopt;
+    }
+    calc::late_fee_input later = outcome.input;
+    if (later.mode == calc::entry_mode::by_days) {
+        ++later.days_after;
+    } else {
+        later.end_date = next_day(later.end_date);
+    }
+    // Dated rows go as due/paid does, so that an end date of 9999-12-31 still
+    // has a day after it.
+    const auto basis = later.mode == calc::entry_mode::by_days ? period_basis::day_counts
+                                                               : period_basis::due_and_paid;
+    const auto figures = figures_of(later, basis);
+    if (!figures) {
+        return std::nullopt;
+    }
+    const calc::money& now = outcome.figures.total_fee;
+    const auto added = calc::add_money(figures->total_fee, {-now.coefficient, now.scale});
+    if (!added) {
+        return std::nullopt;
+    }
+    return *added;
+}
+
+void append_description(std::string& out, const row_outcome& outcome, language lang) {
+    if (outcome.ok) {
+        if (outcome.not_overdue && lang == language::chinese) {
+            out += "未逾期";
+        }
+        return;
+    }
+    const joiners& join = joiners_of(lang);
+    for (std::size_t i = 0; i < outcome.problem_count; ++i) {
+        const row_problem& p = outcome.problems[i];
+        if (i > 0) {
+            out += join.between;
+        }
+        if (p.what == problem::two_pairs_given) {
+            append_pairs(out, outcome.pairs_given, lang, join.list_and);
+        } else if (p.what == problem::no_period) {
+            append_pairs(out, outcome.pairs_offered, lang, join.list_or);
+        } else {
+            out += column_name(p.field, lang);
+        }
+        out += join.field_end;
+        if (p.what == problem::two_pairs_given && std::popcount(outcome.pairs_given) > 2) {
+            out += lang == language::english ? "give only one of the three pairs"
+                                             : problem_text(p.what, lang);
+        } else {
+            out += problem_text(p.what, lang);
+        }
+    }
+}
+
+std::string describe(const row_outcome& outcome, language lang) {
+    std::string out;
+    append_description(out, outcome, lang);
+    return out;
+}
+
+} // namespace orvandel::sheet
