@@ -13,3 +13,8 @@ target_sources(orvandel_runtime PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/fonts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/startup.cpp
 )
+# Files and folders of the worksheet: reading and writing text files, the state folder.
+target_sources(orvandel_runtime PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/text_file.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/state_dir.cpp
+)
