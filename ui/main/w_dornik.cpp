@@ -11,7 +11,10 @@
 #include "runtime/settings_file.h"
 #include "runtime/working_directory.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -90,6 +93,13 @@ void w_dornik::connect_handlers() {
     connect(cb_2, &QPushButton::clicked, this, &w_dornik::open_about);
     connect(cb_3, &QPushButton::clicked, this, &w_dornik::exit_form);
     connect(cb_4, &QPushButton::clicked, this, &w_dornik::start_calculator);
+    // The one command of the form's context menu, also on its own shortcut
+    // (a context menu is not listed to screen readers).
+    worksheet_action_ = new QAction(QStringLiteral("打开计算底稿(&W)"), this);
+    worksheet_action_->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+W")));
+    worksheet_action_->setShortcutContext(Qt::WindowShortcut);
+    connect(worksheet_action_, &QAction::triggered, this, &w_dornik::open_worksheet);
+    addAction(worksheet_action_);
 }
 
 void w_dornik::open() {
@@ -118,7 +128,28 @@ void w_dornik::keyPressEvent(QKeyEvent* event) {
         (focused_button != nullptr ? focused_button : cb_js)->click();
         return;
     }
+    // Shift+F10 opens the context menu as the Menu key does (X11 maps only
+    // the Menu key to one), below the focused control.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        QWidget* focused = focusWidget() != nullptr ? focusWidget() : this;
+        const QPoint at = focused->mapTo(this, QPoint(0, focused->height()));
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, mapToGlobal(at));
+        contextMenuEvent(&menu);
+        return;
+    }
     QWidget::keyPressEvent(event);
+}
+
+void w_dornik::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction(worksheet_action_);
+    menu.exec(event->globalPos());
+}
+
+void w_dornik::open_worksheet() {
+    if (open_worksheet_) {
+        open_worksheet_(last_calculation_);
+    }
 }
 
 void w_dornik::select_date_entry() {
@@ -130,6 +161,7 @@ void w_dornik::select_day_entry() {
 }
 
 void w_dornik::cb_fxjs_clicked() {
+    last_calculation_.reset();
     em_yjsk->set_text(QStringLiteral(".00"));
     em_znts1->set_text(QStringLiteral("0"));
     em_znts2->set_text(QStringLiteral("0"));

@@ -27,6 +27,7 @@
 //   cb_1      打印 Print                cb_2    关于 About
 //   cb_3      退出 Exit                 cb_4    调用系统计算器 System calculator
 
+#include "calc/fee.h"
 #include "runtime/command_button.h"
 #include "runtime/edit_mask.h"
 #include "runtime/static_text.h"
@@ -35,13 +36,10 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
+class QAction;
 class QRadioButton;
-
-namespace orvandel::calc {
-struct late_fee_input;
-struct late_fee_result;
-} // namespace orvandel::calc
 
 namespace orvandel::ui {
 
@@ -57,6 +55,13 @@ public:
 
     // What the About command does; the application object decides.
     void set_about_opener(std::function<void()> opener) { open_about_ = std::move(opener); }
+    // What "打开计算底稿" does, given the form's last calculation if it still
+    // stands (nothing after Reset or before the first Calculate).
+    using worksheet_opener = std::function<void(const std::optional<calc::late_fee_input>&)>;
+    void set_worksheet_opener(worksheet_opener opener) { open_worksheet_ = std::move(opener); }
+    // The form's context menu command (right click on the form, the Menu key
+    // or Shift+F10, and its own shortcut Ctrl+Shift+W).
+    void open_worksheet();
 
 signals:
     // Raised by the open handler with the working directory as it is then,
@@ -105,6 +110,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void create_controls();
@@ -133,6 +139,10 @@ private:
     void tell_unreadable(runtime::edit_mask* field, const QString& what);
 
     std::function<void()> open_about_;
+    worksheet_opener open_worksheet_;
+    // The input of the last Calculate whose results the form shows.
+    std::optional<calc::late_fee_input> last_calculation_;
+    QAction* worksheet_action_ = nullptr;
 };
 
 } // namespace orvandel::ui
