@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -20,6 +21,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -33,9 +35,22 @@ namespace {
 
 const QString window_title = QStringLiteral("计算底稿");
 
-// Widths in average character widths: titles wrap over two lines.
-constexpr std::array<int, shown_column_count> column_chars{22, 16, 12, 13, 11, 11, 9,
-                                                           14, 14, 14, 16, 12, 30};
+// A typical widest cell of each column, which sets its width (or its title,
+// where that is wider).
+const std::array<QString, shown_column_count> widest_cell{
+    QStringLiteral("增值税 2024年3月（补缴）"),
+    QStringLiteral("999,999,999.99"),
+    QStringLiteral("2024-03-15"),
+    QStringLiteral("2024-03-15"),
+    QStringLiteral("999999"),
+    QStringLiteral("999999"),
+    QStringLiteral("999999"),
+    QStringLiteral("99,999,999.99"),
+    QStringLiteral("99,999,999.99"),
+    QStringLiteral("99,999,999.99"),
+    QStringLiteral("999,999,999.99"),
+    QStringLiteral("9,999.99"),
+    QStringLiteral("应缴税款金额：不是数字；缴款期限：未填写")};
 
 } // namespace
 
@@ -65,7 +80,8 @@ void worksheet_view::move_by(int rows, int columns) {
     }
     const int row = std::clamp(at.row() + rows, 0, model()->rowCount() - 1);
     const int column = std::clamp(at.column() + columns, 0, model()->columnCount() - 1);
-    setCurrentIndex(model()->index(row, column));
+    selectionModel()->setCurrentIndex(model()->index(row, column),
+                                      QItemSelectionModel::ClearAndSelect);
 }
 
 void worksheet_view::keyPressEvent(QKeyEvent* event) {
@@ -132,10 +148,20 @@ w_worksheet::w_worksheet(QWidget* parent) : QMainWindow(parent) {
     connect(&model_->undo_stack(), &QUndoStack::indexChanged, this, &w_worksheet::sheet_changed);
     connect(&model_->undo_stack(), &QUndoStack::cleanChanged, this, &w_worksheet::update_title);
     update_title();
-    resize(1280, 640);
+    // Wide enough for every column where the screen allows.
+    int width = table->verticalHeader()->sizeHint().width() + 40;
+    for (int c = 0; c < shown_column_count; ++c) {
+        width += table->columnWidth(c);
+    }
+    const QScreen* shown_on = screen();
+    const int room = shown_on != nullptr ? shown_on->availableGeometry().width() * 9 / 10 : width;
+    resize(std::min(width, std::max(room, 800)), 640);
 }
 
-w_worksheet::~w_worksheet() = default;
+w_worksheet::~w_worksheet() {
+    // The model outlives this object's members while its children are deleted.
+    disconnect(&model_->undo_stack(), nullptr, this, nullptr);
+}
 
 void w_worksheet::build_layout() {
     auto* central = new QWidget(this);
@@ -176,15 +202,14 @@ void w_worksheet::build_layout() {
                             QStringLiteral("添加行"));
     });
     connect(table->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+        // Once the indicator shows, the header itself turns it on each click
+        // (the other way on the same column) before telling us.
         QHeaderView* header = table->horizontalHeader();
-        const bool again =
-            header->isSortIndicatorShown() && header->sortIndicatorSection() == column;
-        const Qt::SortOrder order = again && header->sortIndicatorOrder() == Qt::AscendingOrder
-                                        ? Qt::DescendingOrder
-                                        : Qt::AscendingOrder;
-        header->setSortIndicatorShown(true);
-        header->setSortIndicator(column, order);
-        model_->sort(column, order);
+        if (!header->isSortIndicatorShown()) {
+            header->setSortIndicatorShown(true);
+            header->setSortIndicator(column, Qt::AscendingOrder);
+        }
+        model_->sort(column, header->sortIndicatorOrder());
     });
 
     totals = new QTableView(central);
@@ -279,9 +304,16 @@ void w_worksheet::build_menus() {
 }
 
 void w_worksheet::size_columns() {
-    const int unit = table->fontMetrics().averageCharWidth();
+    const QFontMetrics cells = table->fontMetrics();
+    const QFontMetrics titles = table->horizontalHeader()->fontMetrics();
+    const int padding = 3 * cells.averageCharWidth();
     for (int c = 0; c < shown_column_count; ++c) {
-        table->setColumnWidth(c, column_chars[static_cast<std::size_t>(c)] * unit);
+        int width = cells.horizontalAdvance(widest_cell[static_cast<std::size_t>(c)]);
+        const QString title = model_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        for (const QString& line : title.split(QLatin1Char('\n'))) {
+            width = std::max(width, titles.horizontalAdvance(line));
+        }
+        table->setColumnWidth(c, width + padding);
     }
     // Room for the longest titles on two lines.
     table->horizontalHeader()->setMinimumHeight(2 * table->fontMetrics().height() + 10);

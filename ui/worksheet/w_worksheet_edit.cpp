@@ -116,8 +116,9 @@ void w_worksheet::insert_rows() {
         rows.empty() ? model_->rows().size() : static_cast<std::size_t>(*rows.begin());
     const std::size_t count = std::max<std::size_t>(rows.size(), 1);
     model_->insert_rows(at, std::vector<row_cells>(count), QStringLiteral("插入行"));
-    table->setCurrentIndex(
-        model_->index(static_cast<int>(at), std::max(table->currentIndex().column(), 0)));
+    table->selectionModel()->setCurrentIndex(
+        model_->index(static_cast<int>(at), std::max(table->currentIndex().column(), 0)),
+        QItemSelectionModel::ClearAndSelect);
 }
 
 void w_worksheet::delete_rows() {
@@ -141,8 +142,10 @@ void w_worksheet::delete_rows() {
     }
     model_->undo_stack().endMacro();
     if (model_->rowCount() > 0) {
-        table->setCurrentIndex(model_->index(std::min(*rows.begin(), model_->rowCount() - 1),
-                                             std::max(table->currentIndex().column(), 0)));
+        table->selectionModel()->setCurrentIndex(
+            model_->index(std::min(*rows.begin(), model_->rowCount() - 1),
+                          std::max(table->currentIndex().column(), 0)),
+            QItemSelectionModel::ClearAndSelect);
     }
 }
 

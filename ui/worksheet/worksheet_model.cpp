@@ -248,7 +248,9 @@ QString money_text(std::int64_t value) {
 worksheet_model::worksheet_model(QObject* parent) : QAbstractTableModel(parent) {}
 
 worksheet_model::~worksheet_model() {
-    // The commands refer to the model: drop them first.
+    // The commands refer to the model: drop them first, quietly, as the
+    // window that listens to the stack may be going too.
+    undo_.blockSignals(true);
     undo_.clear();
 }
 
@@ -277,7 +279,17 @@ std::string worksheet_model::shown_text(std::size_t row, int c, figures style) c
     const sheet::row_outcome& o = outcome(row);
     const bool results_days = o.ok && o.basis != sheet::period_basis::day_counts;
     if (cell && !(results_days && (role == column::days_before || role == column::days_after))) {
-        return std::string(rows_.text(row, *cell));
+        const std::string_view text = rows_.text(row, *cell);
+        // A readable amount is shown as the figures are ("12,345.60"); the
+        // text as typed is what is edited and saved.
+        if (role == column::amount && style == figures::grouped) {
+            const auto amount = sheet::read_amount(text);
+            const auto in_cents = amount ? cents(*amount) : std::nullopt;
+            if (in_cents) {
+                return runtime::utf8(money_text(*in_cents));
+            }
+        }
+        return std::string(text);
     }
     if (role == column::note) {
         return sheet::describe(o, sheet::language::chinese);
@@ -729,6 +741,11 @@ QString totals_model::text(int c) const {
     default:
         return {};
     }
+}
+
+QVariant totals_model::headerData(int, Qt::Orientation, int role) const {
+    // The table's row numbers stand beside it: here, nothing.
+    return role == Qt::DisplayRole ? QVariant(QString()) : QVariant();
 }
 
 QVariant totals_model::data(const QModelIndex& index, int role) const {
