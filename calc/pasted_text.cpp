@@ -164,7 +164,8 @@ bool grouped_in_threes(std::string_view integer) {
     return true;
 }
 
-// "yyyy-mm-dd" for a four-digit year and a month and day of one or two digits.
+// "yyyy-mm-dd" for a four-digit year and a month and day of one or two digits,
+// if that names a day of the years 0001..9999.
 result<std::string, paste_error> date_from_parts(std::string_view year_digits,
                                                  std::string_view month_digits,
                                                  std::string_view day_digits) {
@@ -174,12 +175,17 @@ result<std::string, paste_error> date_from_parts(std::string_view year_digits,
     }
     const date d{std::chrono::year{y}, std::chrono::month{value_of(month_digits)},
                  std::chrono::day{value_of(day_digits)}};
-    // A real day of a year 0001..9999 always has its text.
-    const auto text = format_date_text(d);
-    if (!d.ok() || !text) {
+    if (!d.ok()) {
         return paste_error::date_no_such_day;
     }
-    return *text;
+    // The digits as given, the month and day padded to two: the year has four
+    // already, so no value needs to be written out again.
+    std::string text;
+    text.reserve(10);
+    text.append(year_digits).push_back('-');
+    text.append(2 - month_digits.size(), '0').append(month_digits).push_back('-');
+    text.append(2 - day_digits.size(), '0').append(day_digits);
+    return text;
 }
 
 bool is_date_separator(char c) {

@@ -1,11 +1,13 @@
 #include "run_cli.h"
 
-#include "batch.h"
 #include "options.h"
 #include "single.h"
 
+#include "sheet/batch.h"
+
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 
@@ -40,13 +42,20 @@ fee_after, total_fee, tax_and_fee_total as strings with two decimals. A start
 date after the end date prints the form's message on standard error.
 
 Batch: IN.csv ("-" for standard input) is CSV (RFC 4180) with a header row.
-Columns: amount (required), start_date and end_date, or days_before and
-days_after; each row gives one pair. Other columns pass through byte for byte.
-Output (-o OUT.csv, "-" or none for standard output): the input's columns,
-then each of days_before, days_after, total_days, fee_before, fee_after,
-total_fee, tax_and_fee_total, error that the input lacks; figures whose column
-exists are written into it. A bad row keeps its cells, gets empty figures and
-an error cell such as "amount: not a number". Records end as the input's
+Columns, named in English or in Chinese, in any order: amount (应缴税款金额,
+required), and for each row one pair: due_date and pay_date (缴款期限,
+实际缴款日期; as --due and --paid), start_date and end_date (起始日期,
+终止日期; as --from and --to), or days_before and days_after
+(2001年04月30日前滞纳天数, 2001年05月01日后滞纳天数). Other columns, and
+names in the other language than the amount column's, pass through byte for
+byte. Output (-o OUT.csv, "-" or none for standard output):
+the input's columns, then each of days_before, days_after, total_days,
+fee_before, fee_after, total_fee, tax_and_fee_total, error that the input
+lacks, named in the language of the amount column (备注 for error); figures
+whose column exists are written into it, one_more_day (每多滞纳一日增加)
+included. A bad row keeps its cells, gets empty figures and an error cell such
+as "amount: not a number" (应缴税款金额：不是数字). A row paid on or before its
+due date gets zero figures, and in Chinese 未逾期. Records end as the input's
 header does (CRLF when it has no line break); a UTF-8 byte order mark is
 kept; blank lines at the end are dropped; a row with more or fewer cells than
 the header is a bad row. OUT.csv may not be IN.csv.
@@ -86,7 +95,7 @@ int run_batch(const batch_options& request, std::istream& in, std::ostream& out,
             return fail(err, "cannot open " + input_path + ": " + why);
         }
     }
-    batch_job job(from_stdin ? in : *opened_input);
+    sheet::batch_job job(from_stdin ? in : *opened_input);
     if (!job.read_header()) {
         return fail(err, job.problem());
     }
@@ -100,36 +109,65 @@ int run_batch(const batch_options& request, std::istream& in, std::ostream& out,
         }
     }
     std::ostream& target = to_stdout ? out : *opened_output;
-    const batch_status status = job.run(target);
-    if (status == batch_status::unusable) {
+    const sheet::batch_status status = job.run(target);
+    if (status == sheet::batch_status::unusable) {
         return fail(err, job.problem());
     }
     return finish(target, err, static_cast<int>(status));
 }
 
+// The file a UTF-8 name names. On Windows, whose file names are UTF-16, the
+// name is converted (a narrow name would go through the ANSI code page and
+// lose every character outside it); elsewhere its bytes are the name.
+std::filesystem::path path_of(const std::string& name) {
+#ifdef _WIN32
+    std::u8string utf8;
+    utf8.reserve(name.size());
+    for (const char c : name) {
+        utf8.push_back(static_cast<char8_t>(c));
+    }
+    return std::filesystem::path(utf8);
+#else
+    return std::filesystem::path(name);
+#endif
+}
+
+// Opens `name` as a file stream of type Stream, or gives nullptr with the reason in `why`.
+template <class Stream>
+std::unique_ptr<Stream> open_file(const std::string& name, std::ios::openmode mode,
+                                  std::string& why) {
+    std::filesystem::path path;
+    try {
+        path = path_of(name);
+    } catch (const std::exception&) {
+        why = "not a valid file name";
+        return nullptr;
+    }
+    auto file = std::make_unique<Stream>(path, mode);
+    if (!*file) {
+        why = std::strerror(errno);
+        return nullptr;
+    }
+    return file;
+}
+
 } // namespace
 
 std::unique_ptr<std::istream> disk_files::open_input(const std::string& path, std::string& why) {
-    auto file = std::make_unique<std::ifstream>(path, std::ios::binary);
-    if (!*file) {
-        why = std::strerror(errno);
-        return nullptr;
-    }
-    return file;
+    return open_file<std::ifstream>(path, std::ios::binary, why);
 }
 
 std::unique_ptr<std::ostream> disk_files::open_output(const std::string& path, std::string& why) {
-    auto file = std::make_unique<std::ofstream>(path, std::ios::binary | std::ios::trunc);
-    if (!*file) {
-        why = std::strerror(errno);
-        return nullptr;
-    }
-    return file;
+    return open_file<std::ofstream>(path, std::ios::binary | std::ios::trunc, why);
 }
 
 bool disk_files::same_file(const std::string& a, const std::string& b) {
-    std::error_code ignored;
-    return std::filesystem::equivalent(a, b, ignored);
+    try {
+        std::error_code ignored;
+        return std::filesystem::equivalent(path_of(a), path_of(b), ignored);
+    } catch (const std::exception&) {
+        return false; // a name that cannot be a file's names none
+    }
 }
 
 int run_cli(std::span<const std::string_view> args, std::istream& in, std::ostream& out,

@@ -1,11 +1,10 @@
 #include "single.h"
 
-#include "field_text.h"
-
 #include "calc/date.h"
 #include "calc/form_labels.h"
 #include "calc/number_text.h"
 
+#include "sheet/figure_text.h"
 #include "sheet/row.h"
 
 namespace orvandel::cli {
@@ -20,37 +19,64 @@ void line(std::string& out, std::string_view label, std::string_view value) {
     out.append(label).append(value).append("\n");
 }
 
+std::string words(sheet::problem what) {
+    return std::string(sheet::problem_text(what, sheet::language::english));
+}
+
+// A refused calculation, told as the input it concerns and what is wrong.
+struct fee_problem {
+    std::string_view field;
+    std::string_view problem;
+};
+
+fee_problem describe(calc::fee_error error) {
+    switch (error) {
+    case calc::fee_error::start_after_end:
+        return {"start_date", "later than the end date"};
+    case calc::fee_error::invalid_date:
+        return {"start_date/end_date", "no such day"};
+    case calc::fee_error::negative_days:
+        return {"days_before/days_after", "negative"};
+    case calc::fee_error::invalid_amount:
+        return {"amount", "more decimals than a money value holds"};
+    case calc::fee_error::out_of_range:
+        break;
+    }
+    // The surcharge is the amount times the days: too wide to hold exactly.
+    return {"amount", "surcharge too large to compute exactly"};
+}
+
 // Reads the fields of the request into an engine input, or names the first
 // field that cannot be read ("--from: no such day").
 calc::result<calc::late_fee_input, std::string> read_request(const single_options& request) {
     calc::late_fee_input input;
-    const auto amount = read_amount(request.amount);
+    const auto amount = sheet::read_amount(request.amount);
     if (!amount) {
-        return "--amount: " + std::string(amount.error());
+        return "--amount: " + words(amount.error());
     }
     input.amount_due = *amount;
     if (request.by_days) {
         input.mode = calc::entry_mode::by_days;
-        const auto before = read_day_count(request.days_before);
+        const auto before = sheet::read_day_count(request.days_before);
         if (!before) {
-            return "--days-before: " + std::string(before.error());
+            return "--days-before: " + words(before.error());
         }
-        const auto after = read_day_count(request.days_after);
+        const auto after = sheet::read_day_count(request.days_after);
         if (!after) {
-            return "--days-after: " + std::string(after.error());
+            return "--days-after: " + words(after.error());
         }
         input.days_before = *before;
         input.days_after = *after;
         return input;
     }
     input.mode = calc::entry_mode::by_dates;
-    const auto from = read_date(request.from);
+    const auto from = sheet::read_date(request.from);
     if (!from) {
-        return "--from: " + std::string(from.error());
+        return "--from: " + words(from.error());
     }
-    const auto to = read_date(request.to);
+    const auto to = sheet::read_date(request.to);
     if (!to) {
-        return "--to: " + std::string(to.error());
+        return "--to: " + words(to.error());
     }
     input.start_date = *from;
     input.end_date = *to;
@@ -76,16 +102,14 @@ int run_due_and_paid(const single_options& request, std::ostream& out, std::ostr
         {.amount = request.amount, .due_date = request.due, .pay_date = request.paid});
     if (!row.ok) {
         const sheet::row_problem& first = row.problems[0];
-        const std::string_view words = sheet::problem_text(first.what, sheet::language::english);
-        if (first.what == sheet::problem::out_of_range) {
-            err << "orvandel-cli: amount: " << words << '\n';
+        // A row with neither date is told as the first date missing.
+        const sheet::problem what =
+            first.what == sheet::problem::no_period ? sheet::problem::missing : first.what;
+        if (what == sheet::problem::out_of_range) {
+            err << "orvandel-cli: amount: " << words(what) << '\n';
             return 1;
         }
-        const std::string_view what =
-            first.what == sheet::problem::no_period
-                ? problem_text(sheet::problem::missing, sheet::language::english)
-                : words;
-        err << "orvandel-cli: " << option_of(first.field) << ": " << what << '\n';
+        err << "orvandel-cli: " << option_of(first.field) << ": " << words(what) << '\n';
         return 2;
     }
     out << (request.json ? json_object(row.figures)
@@ -95,12 +119,12 @@ int run_due_and_paid(const single_options& request, std::ostream& out, std::ostr
 
 void json_number(std::string& out, std::string_view key, calc::day_count value) {
     out.append("\"").append(key).append("\":");
-    append_count(out, value);
+    sheet::append_count(out, value);
 }
 
 void json_money(std::string& out, std::string_view key, const calc::money& value) {
     out.append("\"").append(key).append("\":\"");
-    append_money(out, value);
+    sheet::append_money(out, value);
     out.append("\"");
 }
 

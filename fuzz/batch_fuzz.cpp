@@ -3,7 +3,7 @@
 // one block or in tiny ones.
 #include "check.h"
 
-#include "batch.h"
+#include "sheet/batch.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,8 +12,8 @@
 
 namespace {
 
-using orvandel::cli::batch_job;
-using orvandel::cli::batch_status;
+using orvandel::sheet::batch_job;
+using orvandel::sheet::batch_status;
 
 struct outcome {
     bool header_ok = false;

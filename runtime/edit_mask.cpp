@@ -1,12 +1,24 @@
 #include "runtime/edit_mask.h"
 
 #include "calc/number_text.h"
+#include "calc/pasted_text.h"
+#include "runtime/engine_text.h"
 #include "runtime/mask_rules.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPalette>
+#include <QToolTip>
+
+#include <memory>
 
 namespace orvandel::runtime {
 
@@ -58,6 +70,23 @@ bool acceptable(mask_kind kind, const QString& text) {
     return check(kind, probe, cursor) == mask::state::acceptable && probe == text;
 }
 
+// A pasted text in the field's own form, or why it cannot be read.
+calc::result<std::string, calc::paste_error> normalise_pasted(mask_kind kind, const QString& text) {
+    const std::string pasted = utf8(text);
+    switch (kind) {
+    case mask_kind::money:
+        return calc::normalise_pasted_amount(pasted);
+    case mask_kind::digits:
+        return calc::normalise_pasted_day_count(pasted);
+    case mask_kind::date:
+        return calc::normalise_pasted_date(pasted);
+    case mask_kind::count:
+        break;
+    }
+    // Whole-number fields only show results; nothing is pasted into them.
+    return calc::paste_error::day_count_unrecognised;
+}
+
 // The characters of the date parts, for selecting the part just stepped.
 struct part_span {
     int start;
@@ -79,6 +108,10 @@ edit_mask::edit_mask(mask_kind kind, QWidget* parent) : QAbstractSpinBox(parent)
     setButtonSymbols(QAbstractSpinBox::NoButtons);
     setKeyboardTracking(false);
     connect(lineEdit(), &QLineEdit::textEdited, this, &edit_mask::user_edited);
+    // Drops and the middle-button paste reach the line itself. A spin box
+    // takes no drops by default; the fields take text dropped from elsewhere.
+    lineEdit()->setAcceptDrops(true);
+    lineEdit()->installEventFilter(this);
 }
 
 void edit_mask::set_text(const QString& text) {
@@ -97,6 +130,45 @@ void edit_mask::set_display_only(bool on) {
     colours.setColor(QPalette::Base,
                      on ? colours.color(QPalette::Window) : QPalette().color(QPalette::Base));
     setPalette(colours);
+}
+
+void edit_mask::paste_text(const QString& text) {
+    if (isReadOnly()) {
+        return;
+    }
+    QLineEdit* line = lineEdit();
+    const QString before = line->text();
+    const bool whole_field = before.isEmpty() || line->selectedText().size() == before.size();
+    if (!whole_field) {
+        // Into part of the field: as typing the text there would go.
+        QString probe = before;
+        const int start = line->hasSelectedText() ? line->selectionStart() : line->cursorPosition();
+        probe.replace(start, line->selectedText().size(), text);
+        int cursor = start + static_cast<int>(text.size());
+        if (check(kind_, probe, cursor) != mask::state::invalid) {
+            paste_refusal_.clear();
+            line->insert(text);
+            return;
+        }
+    }
+    const auto value = normalise_pasted(kind_, text);
+    if (!value) {
+        paste_refusal_ = qstring(calc::paste_error_text(value.error()));
+        // Says that the field kept what it had, and why.
+        QToolTip::showText(mapToGlobal(QPoint(0, height())),
+                           QStringLiteral("未能粘贴：%1").arg(paste_refusal_), this);
+        QApplication::beep();
+        return;
+    }
+    paste_refusal_.clear();
+    QToolTip::hideText();
+    const QString shown = fixed(kind_, qstring(*value));
+    if (shown == before) {
+        return;
+    }
+    line->setText(shown);
+    line->end(false);
+    user_edited();
 }
 
 void edit_mask::commit() {
@@ -173,11 +245,65 @@ void edit_mask::focusOutEvent(QFocusEvent* event) {
 }
 
 void edit_mask::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Paste)) {
+        paste_text(QGuiApplication::clipboard()->text());
+        return;
+    }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         commit();
     }
     // Enter is passed on to the window, which runs its default command.
     QAbstractSpinBox::keyPressEvent(event);
+}
+
+void edit_mask::contextMenuEvent(QContextMenuEvent* event) {
+    // The line's own menu, with Paste going through paste_text and the spin
+    // steps where the field has arrows.
+    const std::unique_ptr<QMenu> menu(lineEdit()->createStandardContextMenu());
+    if (auto* paste = menu->findChild<QAction*>(QStringLiteral("edit-paste"))) {
+        disconnect(paste, &QAction::triggered, nullptr, nullptr);
+        connect(paste, &QAction::triggered, this,
+                [this] { paste_text(QGuiApplication::clipboard()->text()); });
+    }
+    QAction* up = nullptr;
+    QAction* down = nullptr;
+    if (buttonSymbols() != QAbstractSpinBox::NoButtons) {
+        menu->addSeparator();
+        const StepEnabled enabled = stepEnabled();
+        up = menu->addAction(QCoreApplication::translate("QAbstractSpinBox", "&Step up"));
+        up->setEnabled(enabled.testFlag(StepUpEnabled));
+        down = menu->addAction(QCoreApplication::translate("QAbstractSpinBox", "Step &down"));
+        down->setEnabled(enabled.testFlag(StepDownEnabled));
+    }
+    const QAction* chosen = menu->exec(event->globalPos());
+    if (chosen != nullptr && chosen == up) {
+        stepBy(1);
+    } else if (chosen != nullptr && chosen == down) {
+        stepBy(-1);
+    }
+}
+
+bool edit_mask::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lineEdit() && !isReadOnly()) {
+        if (event->type() == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(event);
+            // Text moved within the field is an edit like typing; the line handles it.
+            if (drop->mimeData()->hasText() && drop->source() != lineEdit()) {
+                lineEdit()->selectAll(); // a dropped value replaces the field's
+                paste_text(drop->mimeData()->text());
+                drop->acceptProposedAction();
+                setFocus(Qt::OtherFocusReason);
+                return true;
+            }
+        }
+        if (event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton &&
+            QGuiApplication::clipboard()->supportsSelection()) {
+            paste_text(QGuiApplication::clipboard()->text(QClipboard::Selection));
+            return true;
+        }
+    }
+    return QAbstractSpinBox::eventFilter(watched, event);
 }
 
 void edit_mask::user_edited() {

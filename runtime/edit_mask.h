@@ -37,6 +37,18 @@ public:
     // its text can be selected and copied.
     void set_display_only(bool on);
 
+    // Puts text the user pasted or dropped into the field. A whole value from a
+    // spreadsheet or web page ("¥12,345.67", "2024/3/1", " 30\r\n") arrives in
+    // the field's own form and replaces what the field held; text pasted into
+    // part of the field goes in as typing it would, where the picture takes it.
+    // What cannot be read is refused where the user sees it: a short reason
+    // under the field and a beep, the field as it was. A change raises
+    // `modified` as typing does.
+    void paste_text(const QString& text);
+    // The reason the last paste into this field was refused; empty after one
+    // that was taken.
+    [[nodiscard]] const QString& paste_refusal() const { return paste_refusal_; }
+
     // Brings a partial entry into its final form and raises `modified` if the
     // user changed the field. Runs on focus-out and Enter; commands that start
     // without taking the focus (access keys, Enter) call it through
@@ -53,6 +65,8 @@ protected:
     StepEnabled stepEnabled() const override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void user_edited();
@@ -61,6 +75,7 @@ private:
     mask_kind kind_;
     bool auto_skip_ = false;
     bool pending_change_ = false;
+    QString paste_refusal_;
 };
 
 // Commits the pending change of the entry field that holds the focus in

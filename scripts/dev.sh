@@ -5,13 +5,15 @@
 #   bash scripts/dev.sh run     build and start the calculator
 #   bash scripts/dev.sh test    build and run the whole test suite
 #
-# Environment: BUILD_DIR (default build), ORVANDEL_WERROR=ON to make warnings
-# errors, CMAKE_ARGS for anything else to hand to CMake.
+# It builds the CMake preset `dev` (CMakePresets.json) in build/. Environment:
+# ORVANDEL_WERROR=ON to make warnings errors, CMAKE_ARGS for anything else to
+# hand to CMake.
 set -euo pipefail
 
 action=${1:-run}
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=${BUILD_DIR:-$root/build}
+build=$root/build
+cd "$root"
 
 packages=(g++ cmake make qt6-base-dev qt6-translations-l10n fonts-noto-cjk
           libgtest-dev libgmock-dev)
@@ -26,8 +28,8 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
     if [ "$(id -u)" -eq 0 ]; then
         export DEBIAN_FRONTEND=noninteractive
-        apt-get update -qq
-        apt-get install -y -qq --no-install-recommends "${missing[@]}"
+        apt-get -o DPkg::Lock::Timeout=900 update -qq
+        apt-get -o DPkg::Lock::Timeout=900 install -y -qq --no-install-recommends "${missing[@]}"
     else
         echo "Missing packages. Install them with:"
         echo "  sudo apt-get install -y ${missing[*]}"
@@ -36,9 +38,8 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # shellcheck disable=SC2086
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DORVANDEL_WERROR="${ORVANDEL_WERROR:-OFF}" ${CMAKE_ARGS:-} >/dev/null
-cmake --build "$build" -j"$(nproc)"
+cmake --preset dev -DORVANDEL_WERROR="${ORVANDEL_WERROR:-OFF}" ${CMAKE_ARGS:-} >/dev/null
+cmake --build --preset dev -j"$(nproc)"
 
 case "$action" in
 run)
@@ -57,7 +58,7 @@ test)
         if bash "$root/.ci/cups-up.sh"; then cups_started=1; fi
     fi
     status=0
-    ctest --test-dir "$build" --output-on-failure -j"$(nproc)" || status=$?
+    ctest --preset dev -j"$(nproc)" || status=$?
     if [ $cups_started -eq 1 ]; then bash "$root/.ci/cups-down.sh" || true; fi
     exit $status
     ;;

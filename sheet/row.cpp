@@ -164,12 +164,13 @@ void read_period(const row_texts& cells, const std::optional<calc::date>& paymen
     }
 }
 
-// The engine's figures for the period `input` gives. A due/paid period is
-// split here and handed over as day counts, because its end (pay + 1) may be
-// 10000-01-01, past the last day the engine takes as a date.
-calc::result<calc::late_fee_result, calc::fee_error> figures_of(calc::late_fee_input input,
-                                                                period_basis basis) {
-    if (basis == period_basis::due_and_paid) {
+// The engine's figures for the period `input` gives. A dated period is split
+// here and handed over as day counts: its dates were read as calendar days and
+// its start checked against its end already, and a due/paid period's end
+// (pay + 1) may be 10000-01-01, past the last day the engine takes as a date.
+// A start after the end (paid in time) has no overdue day.
+calc::result<calc::late_fee_result, calc::fee_error> figures_of(calc::late_fee_input input) {
+    if (input.mode == calc::entry_mode::by_dates) {
         const calc::overdue_split split =
             input.start_date > input.end_date
                 ? calc::overdue_split{}
@@ -247,8 +248,21 @@ std::string_view problem_text(problem what, language lang) {
 
 row_outcome evaluate_row(const row_texts& cells, const std::optional<calc::date>& payment_date) {
     row_outcome outcome;
-    problem_list problems(outcome);
+    evaluate_row_into(cells, outcome, payment_date);
+    return outcome;
+}
+
+void evaluate_row_into(const row_texts& cells, row_outcome& outcome,
+                       const std::optional<calc::date>& payment_date) {
+    // Everything evaluate_row's fresh outcome has, but the problems past the
+    // count and the figures of a row that has none.
+    outcome.ok = false;
+    outcome.basis = period_basis::day_counts;
+    outcome.input = calc::late_fee_input{};
+    outcome.not_overdue = false;
+    outcome.problem_count = 0;
     outcome.pairs_offered = cells.offered;
+    problem_list problems(outcome);
     const auto amount = read_amount(cells.amount);
     if (amount) {
         outcome.input.amount_due = *amount;
@@ -258,7 +272,7 @@ row_outcome evaluate_row(const row_texts& cells, const std::optional<calc::date>
     outcome.pairs_given = pairs_given(cells);
     if (outcome.pairs_given == 0) {
         problems.add(column::start_date, problem::no_period);
-    } else if (std::has_single_bit(static_cast<unsigned>(outcome.pairs_given))) {
+    } else if ((outcome.pairs_given & (outcome.pairs_given - 1)) == 0) { // a single pair
         outcome.basis = only_pair(outcome.pairs_given);
         read_period(cells, payment_date, outcome, problems);
     } else {
@@ -266,18 +280,17 @@ row_outcome evaluate_row(const row_texts& cells, const std::optional<calc::date>
         problems.add(pair_columns[first][0], problem::two_pairs_given);
     }
     if (!problems.empty()) {
-        return outcome;
+        return;
     }
-    const auto figures = figures_of(outcome.input, outcome.basis);
+    const auto figures = figures_of(outcome.input);
     if (!figures) {
         // What the cells admit always fits; only a figure too wide to hold
         // exactly can be refused here.
         problems.add(column::amount, problem::out_of_range);
-        return outcome;
+        return;
     }
     outcome.figures = *figures;
     outcome.ok = true;
-    return outcome;
 }
 
 std::optional<calc::money> one_more_day(const row_outcome& outcome) {
@@ -290,11 +303,7 @@ std::optional<calc::money> one_more_day(const row_outcome& outcome) {
     } else {
         later.end_date = next_day(later.end_date);
     }
-    // Dated rows go as due/paid does, so that an end date of 9999-12-31 still
-    // has a day after it.
-    const auto basis = later.mode == calc::entry_mode::by_days ? period_basis::day_counts
-                                                               : period_basis::due_and_paid;
-    const auto figures = figures_of(later, basis);
+    const auto figures = figures_of(later);
     if (!figures) {
         return std::nullopt;
     }

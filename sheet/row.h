@@ -103,6 +103,10 @@ struct row_outcome {
 // of a due/paid row.
 [[nodiscard]] row_outcome evaluate_row(const row_texts& cells,
                                        const std::optional<calc::date>& payment_date = {});
+// The same into `outcome`, which a caller of many rows reuses rather than
+// copying a new one in for each.
+void evaluate_row_into(const row_texts& cells, row_outcome& outcome,
+                       const std::optional<calc::date>& payment_date = {});
 
 // What paying one day later would add to the row's total surcharge: for a
 // dated row the total with the pay (end) date a day later minus today's total;

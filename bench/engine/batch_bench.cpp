@@ -1,6 +1,6 @@
 // Rows per second of the batch calculator in memory: no file system, so the
 // figure is the cost of reading, computing and writing the rows alone.
-#include "batch.h"
+#include "sheet/batch.h"
 
 #include <benchmark/benchmark.h>
 
@@ -11,8 +11,8 @@
 
 namespace {
 
-using orvandel::cli::batch_job;
-using orvandel::cli::batch_status;
+using orvandel::sheet::batch_job;
+using orvandel::sheet::batch_status;
 
 // Accepts and forgets everything written to it.
 class discard_buffer : public std::streambuf {

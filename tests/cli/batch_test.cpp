@@ -1,5 +1,6 @@
-#include "batch.h"
 #include "run_in_process.h"
+
+#include "sheet/batch.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@ namespace orvandel::cli {
 namespace {
 
 using namespace std::string_literals;
+using sheet::batch_job;
 using testing_support::run;
 
 // The columns appended to an input that has none of them, and the worked example's figures.
@@ -48,10 +50,11 @@ TEST(Batch, WritesEveryRowWithItsFiguresOrItsError) {
          0},
         {"result_columns_filled_in_place",
          "error,fee_after,amount,days_after,days_before,id\nold,1.00,1234.56,030,15,a\n"
-         "old,1.00,x,030,15,b\n",
+         "old,1.00,x,030,15,b\nold,1.00,1,030\n",
          "error,fee_after,amount,days_after,days_before,id,total_days,fee_before,total_fee,"
          "tax_and_fee_total\n,18.52,1234.56,30,15,a,45,37.04,55.56,1290.12\n"
-         "amount: not a number,,x,030,15,b,,,,\n",
+         "amount: not a number,,x,030,15,b,,,,\n"
+         "row: 4 cells but the header has 6,,1,030,,,,,,\n",
          1},
         // A blank line before a row is a row; blank lines at the end are dropped.
         {"rows_unlike_the_header",

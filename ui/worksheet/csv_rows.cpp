@@ -29,7 +29,6 @@ constexpr std::size_t no_cell = static_cast<std::size_t>(-1);
 // Header position of each column the worksheet reads.
 struct layout {
     std::array<std::size_t, sheet::column_count> at;
-    bool has_results = false;
     std::size_t cells = 0;
 
     [[nodiscard]] std::size_t of(column c) const { return at[static_cast<std::size_t>(c)]; }
@@ -52,7 +51,6 @@ std::optional<layout> read_header(const sheet::csv_record& header, std::size_t& 
             place = i;
         }
         any = true;
-        l.has_results = l.has_results || named->role == column::total_days;
     }
     if (!any) {
         return std::nullopt;
@@ -137,8 +135,10 @@ csv_load read_csv_rows(std::string_view text, const load_progress& progress) {
         texts[static_cast<std::size_t>(input::amount)] = cell(column::amount);
         texts[static_cast<std::size_t>(input::due_date)] = due;
         texts[static_cast<std::size_t>(input::pay_date)] = pay;
+        // A dated row that carries its 合计滞纳天数 was written with its
+        // results: its day counts are figures, not typed counts.
         const bool dated = !due.empty() || !pay.empty();
-        if (!(columns->has_results && dated)) {
+        if (!(dated && !cell(column::total_days).empty())) {
             texts[static_cast<std::size_t>(input::days_before)] = cell(column::days_before);
             texts[static_cast<std::size_t>(input::days_after)] = cell(column::days_after);
         }

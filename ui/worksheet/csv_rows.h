@@ -5,9 +5,10 @@
 // columns the worksheet does not know are left out. A file written for the
 // main window's meaning (start_date/end_date, 起始日期/终止日期) opens as
 // 缴款期限 = start − 1 day and 实际缴款日期 = end − 1 day, so that every
-// figure stays the same. A file that has the 合计滞纳天数 column holds
-// results: in a row with a date its day counts are figures and are not read
-// as typed counts. Result columns are never read; they are computed again.
+// figure stays the same. A row with a date and a 合计滞纳天数 was written with
+// its results (by the worksheet or the batch): its day counts are figures and
+// are not read as typed counts. Result columns are never read; they are
+// computed again.
 #pragma once
 
 #include "ui/worksheet/row_store.h"

@@ -277,7 +277,8 @@ std::string worksheet_model::shown_text(std::size_t row, int c, figures style) c
         return {};
     }
     const sheet::row_outcome& o = outcome(row);
-    const bool results_days = o.ok && o.basis != sheet::period_basis::day_counts;
+    // A computed row shows its day counts as figures, typed ones too ("009" as 9).
+    const bool results_days = o.ok;
     if (cell && !(results_days && (role == column::days_before || role == column::days_after))) {
         const std::string_view text = rows_.text(row, *cell);
         // A readable amount is shown as the figures are ("12,345.60"); the
@@ -556,15 +557,16 @@ QSize worksheet_model::paste(std::size_t row, int c, const sheet::text_grid& blo
     if (block.empty() || width == 0) {
         return {};
     }
-    // A block that reaches 合计滞纳天数 is a copy of results: its day counts
-    // in rows with a date are figures, not typed counts, and are not taken.
+    // A row of the block with a date and a 合计滞纳天数 is a copy of results:
+    // its day counts are figures, not typed counts, and are not taken.
     const int total_days_column = 6;
-    const bool has_results =
-        c <= total_days_column && c + static_cast<int>(width) > total_days_column;
     std::vector<cell_edit> edits;
     edits.reserve(block.size() * std::min<std::size_t>(width, input_count));
     for (std::size_t r = 0; r < block.size(); ++r) {
         const sheet::text_row& cells = block[r];
+        const auto total_days_at = static_cast<std::size_t>(total_days_column - c);
+        const bool has_results = c <= total_days_column && total_days_at < cells.size() &&
+                                 !cells[total_days_at].empty();
         bool dated = false;
         for (std::size_t k = 0; k < cells.size(); ++k) {
             const int target = c + static_cast<int>(k);

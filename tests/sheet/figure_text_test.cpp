@@ -1,4 +1,5 @@
-#include "field_text.h"
+#include "sheet/figure_text.h"
+#include "sheet/row.h"
 
 #include "calc/money.h"
 
@@ -12,7 +13,7 @@
 #include <tuple>
 #include <vector>
 
-namespace orvandel::cli {
+namespace orvandel::sheet {
 namespace {
 
 // The batch writes figures with its own formatters; they must read exactly as
@@ -40,12 +41,12 @@ TEST(WriteFigures, ReadAsTheStandardTexts) {
                   calc::default_text(cents));
         std::string out = "x";
         append_money(out, cents);
-        ASSERT_EQ(out, "x" + calc::default_text(cents));
+        ASSERT_EQ(out, std::string("x").append(calc::default_text(cents)));
     }
 }
 
 template <class Result> std::string_view problem_of(const Result& got) {
-    return got.ok() ? "" : got.error();
+    return got.ok() ? "" : problem_text(got.error(), language::english);
 }
 
 // The texts each reader takes ("" as the problem) and refuses, by what is wrong.
@@ -71,4 +72,4 @@ TEST(ReadFields, AmountsAndDayCountsTakeOnlyWhatTheFieldsTake) {
 }
 
 } // namespace
-} // namespace orvandel::cli
+} // namespace orvandel::sheet

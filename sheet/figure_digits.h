@@ -3,13 +3,13 @@
 // the digits.
 #pragma once
 
-#include "field_text.h"
+#include "sheet/figure_text.h"
 
 #include <bit>
 #include <cstdint>
 #include <cstring>
 
-namespace orvandel::cli::digits {
+namespace orvandel::sheet::digits {
 
 // "00" to "99", so that two digits cost one division.
 inline constexpr char two_digits[] = "00010203040506070809"
@@ -104,9 +104,9 @@ inline std::uint64_t magnitude(std::int64_t value) {
     return value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
 }
 
-} // namespace orvandel::cli::digits
+} // namespace orvandel::sheet::digits
 
-namespace orvandel::cli {
+namespace orvandel::sheet {
 
 // The default text of a two-place figure: "-" when negative, the integer
 // digits ("0" when none), ".", the two decimals.
@@ -146,4 +146,4 @@ inline char* write_count(char* at, calc::day_count value) {
     return digits::number(at, digits::magnitude(value));
 }
 
-} // namespace orvandel::cli
+} // namespace orvandel::sheet

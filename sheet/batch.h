@@ -1,12 +1,16 @@
 // The batch calculator: a CSV file of amounts and periods in, the same file
 // with the figures of every row added out.
 //
-// The header row names the columns. `amount` is required; `start_date` and
-// `end_date`, or `days_before` and `days_after`, give each row's period; every
-// other column is passed through byte for byte. Output: the input's columns in
-// their order, then each of days_before, days_after, total_days, fee_before,
-// fee_after, total_fee, tax_and_fee_total and error that the input lacks. A
-// figure whose column the input has is written into that column.
+// The header row names the columns, in English or in Chinese (columns.h), in
+// any order: the language of its amount column, which is required. Names in
+// the other language are passed through like any other column, so a file of
+// English columns with a "备注" column of its own reads as it always has. Each
+// row gives its period by one pair: due_date/pay_date, start_date/end_date or
+// days_before/days_after (row.h). Output: the input's columns in their order,
+// then each of days_before, days_after, total_days, fee_before, fee_after,
+// total_fee, tax_and_fee_total and error that the input lacks, named in the
+// header's language. A figure whose column the input has (one_more_day
+// included) is written into that column.
 //
 // Choices where the format leaves room:
 // - records end in the line ending of the input's header (CRLF when the input
@@ -18,21 +22,28 @@
 // - a bad row keeps every input cell, including days_before and days_after,
 //   and has its other figure cells emptied;
 // - an input that ends inside a quoted cell closes the quote, and that row is
-//   an error row.
+//   an error row;
+// - a row paid on or before its due date is no error; in Chinese its 备注
+//   says "未逾期".
 #pragma once
 
-#include "csv.h"
-
-#include "calc/fee.h"
+#include "sheet/columns.h"
+#include "sheet/csv.h"
+#include "sheet/row.h"
 
 #include <array>
 #include <cstddef>
 #include <istream>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
-namespace orvandel::cli {
+namespace orvandel::sheet {
+
+// A result column: its role, its kind of figure and the member of the result
+// it shows. batch.cpp lists them.
+struct result_column;
 
 enum class batch_status {
     all_rows_ok = 0,      // every row was computed
@@ -54,102 +65,74 @@ public:
     [[nodiscard]] const std::string& problem() const { return problem_; }
     [[nodiscard]] std::size_t rows() const { return rows_; }
     [[nodiscard]] std::size_t failed_rows() const { return failed_rows_; }
-
-    // Column roles; `other` columns are passed through.
-    enum class column : unsigned char {
-        other,
-        amount,
-        start_date,
-        end_date,
-        days_before,
-        days_after,
-        total_days,
-        fee_before,
-        fee_after,
-        total_fee,
-        tax_and_fee_total,
-        error,
-    };
-    static constexpr std::size_t column_count = 12;
+    // The language of the header, in which results are named and errors
+    // written. Valid after read_header().
+    [[nodiscard]] language output_language() const { return lang_; }
 
 private:
-    // What a row's output holds in a header column: the input cell, the
-    // figure, or the figure when the row was computed and the input otherwise.
-    enum class cell_use : unsigned char { copy, figure, figure_or_copy };
-
-    struct row_outcome {
-        bool ok = false;
-        calc::late_fee_result figures;
-        std::string error; // "field: problem; field: problem"
-    };
-
     void write_header(const csv_record& header);
-    // The texts of a row's recognised input cells; empty where the header lacks the column.
-    struct row_fields {
-        std::string_view amount, start_date, end_date, days_before, days_after;
-    };
-
     // Computes and writes one row; false when the output failed.
     bool process(const csv_record& record);
     void evaluate(const csv_record& record);
-    void evaluate_period(const row_fields& fields, calc::late_fee_input& input);
-    std::string_view input_text(const csv_record& record, column role);
-    void add_error(std::string_view field, std::string_view problem);
+    void add_row_error(std::string_view english, std::string_view chinese);
     // Writers of the output: each writes at `at` and returns the end of what
     // it wrote. Room for the whole row is made once, before the row.
-    char* put_output(char* at, column role);
-    char* put_money(char* at, const calc::money& value);
-    char* put_other_money(char* at, const calc::money& value);
-    char* put_missing_columns(char* at);
+    char* put_figure(char* at, const result_column& shown);
+    char* put_other(char* at, const result_column& shown);
     void write_row(const csv_record& record);
     char* put_irregular_row(char* at, const csv_record& record);
     // At least `size` bytes free after the output so far; returns where they start.
     char* room(std::size_t size);
     void commit(const char* end) { size_ = static_cast<std::size_t>(end - buffer_.data()); }
     void append(std::string_view text);
-    [[nodiscard]] bool keeps_input(cell_use use) const;
     bool flush(bool force);
 
     csv_reader reader_;
     csv_record record_;
     csv_record blank_; // a blank line, kept back until a row follows it
     std::size_t pending_blanks_ = 0;
-    std::vector<column> roles_;  // one per header cell
-    std::vector<cell_use> uses_; // one per header cell
-    // The cells of a regular output row, in order: header columns grouped so
-    // that neighbouring passed-through cells form one run, then one run for
-    // each appended column.
+    // Cells of the output, each passed through or written from a result column.
     enum class run_kind : unsigned char {
-        copy,          // input cells passed through
-        count,         // a day count
-        count_or_copy, // a day count when the row was computed, the input cell otherwise
-        money,         // an amount
-        error,         // the error cell
+        copy,           // input cells passed through
+        figure,         // the column's figure (none when the row failed), or the error
+        figure_or_copy, // the figure when the row was computed, the input cell otherwise
     };
     struct cell_run {
         std::size_t first = 0;
         std::size_t last = 0;
         run_kind kind = run_kind::copy;
-        calc::day_count calc::late_fee_result::*count = nullptr; // of count runs
-        calc::money calc::late_fee_result::*money = nullptr;     // of money runs
+        const result_column* column = nullptr; // of figure runs
     };
-    static cell_run figure_run(std::size_t at, cell_use use, column role);
+    std::vector<cell_run> cells_; // one per header cell
+    // The cells of a regular output row, in order: the header's cells with
+    // neighbouring passed-through cells joined into one run, then one run for
+    // each appended column.
     std::vector<cell_run> runs_;
-    std::array<std::ptrdiff_t, column_count> index_{}; // header position of each role, or -1
-    std::vector<column> appended_;                     // output columns the input lacks
+    std::vector<const result_column*> appended_;       // result columns the input lacks
+    std::array<std::ptrdiff_t, column_count> index_{}; // header position of each column, or -1
+    language lang_ = language::english;
+    // The header's columns a row is read from, and the texts read from the
+    // row just evaluated (empty where the header lacks the column).
+    struct input_cell {
+        column role;
+        std::size_t at;
+        std::string_view row_texts::*text;
+    };
+    std::vector<input_cell> inputs_;
+    row_texts texts_;
     std::string line_end_;
     bool bom_ = false;
     std::array<std::string, column_count> scratch_; // unquoted texts of input cells
     row_outcome outcome_;
+    std::string error_; // the error cell of the row just evaluated
     // Output waiting to be written: the first size_ bytes of buffer_, which
     // only ever grows, so that rows are written through a plain pointer.
     std::string buffer_;
     std::size_t size_ = 0;
-    std::size_t row_room_ = 0; // the most bytes the current row may take
     std::ostream* out_ = nullptr;
     std::string problem_;
     std::size_t rows_ = 0;
     std::size_t failed_rows_ = 0;
 };
 
-} // namespace orvandel::cli
+} // namespace orvandel::sheet
