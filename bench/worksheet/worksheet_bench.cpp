@@ -146,10 +146,14 @@ int edit_and_scroll(bool scroll) {
             one.start();
             const QModelIndex at = window.model().index(i % 30, 1);
             window.model().setData(at, QString::number(1000 + i), Qt::EditRole);
-            paint(window);
+            // What the edit invalidates: the row and the totals.
+            const QRect row = window.table->visualRect(at);
+            window.table->viewport()->repaint(0, row.y(), window.table->viewport()->width(),
+                                              row.height());
+            window.totals->viewport()->repaint();
             worst = std::max(worst, one.nsecsElapsed());
         }
-        report("edit one cell of 1,000,000 rows, repaint row and totals (mean)",
+        report("edit one cell of 1,000,000 rows, repaint its row and the totals (mean)",
                timer.nsecsElapsed() / edits);
         report("edit one cell of 1,000,000 rows (worst of 200)", worst);
         return 0;
