@@ -70,6 +70,7 @@ worksheet_view::worksheet_view(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setSortIndicatorShown(false);
     horizontalHeader()->setHighlightSections(true);
+    horizontalHeader()->setStretchLastSection(true); // 备注 takes the room left
     horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
 }
 
@@ -217,6 +218,7 @@ void w_worksheet::build_layout() {
     totals->setAccessibleName(QStringLiteral("合计"));
     totals->setModel(totals_model_);
     totals->horizontalHeader()->hide();
+    totals->horizontalHeader()->setStretchLastSection(true);
     totals->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     totals->verticalHeader()->setDefaultSectionSize(table->verticalHeader()->defaultSectionSize() +
                                                     4);

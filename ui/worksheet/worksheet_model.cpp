@@ -565,8 +565,8 @@ QSize worksheet_model::paste(std::size_t row, int c, const sheet::text_grid& blo
     for (std::size_t r = 0; r < block.size(); ++r) {
         const sheet::text_row& cells = block[r];
         const auto total_days_at = static_cast<std::size_t>(total_days_column - c);
-        const bool has_results = c <= total_days_column && total_days_at < cells.size() &&
-                                 !cells[total_days_at].empty();
+        const bool has_results =
+            c <= total_days_column && total_days_at < cells.size() && !cells[total_days_at].empty();
         bool dated = false;
         for (std::size_t k = 0; k < cells.size(); ++k) {
             const int target = c + static_cast<int>(k);

@@ -5,8 +5,8 @@
 
 #include "sheet_fixture.h"
 
-#include "sheet/csv.h"
 #include "runtime/state_dir.h"
+#include "sheet/csv.h"
 
 #include <QDir>
 #include <QFile>
@@ -215,7 +215,8 @@ private slots:
     // at least show no figure for a row the batch refuses.
     void worksheet_shows_what_the_batch_writes() {
         const QString data = QStringLiteral(ORVANDEL_SHEET_DATA);
-        const QByteArray expected_bytes = read_bytes(data + QStringLiteral("/rows-zh.expected.csv"));
+        const QByteArray expected_bytes =
+            read_bytes(data + QStringLiteral("/rows-zh.expected.csv"));
         std::istringstream in(expected_bytes.toStdString());
         sheet::csv_reader reader(in);
         sheet::csv_record record;

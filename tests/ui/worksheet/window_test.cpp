@@ -144,11 +144,19 @@ private slots:
     void totals_follow_the_columns() {
         QCOMPARE((*sheet)->totals->model()->index(0, 0).data().toString(),
                  QStringLiteral("合计（2行）"));
-        const QString png = QDir(QCoreApplication::applicationDirPath())
-                                .filePath(QStringLiteral("worksheet_window.png"));
-        QVERIFY((*sheet)->grab().save(png));
         (*sheet)->table->setColumnWidth(1, 222);
         QCOMPARE((*sheet)->totals->columnWidth(1), 222);
+        (*sheet)->table->setColumnWidth(1, (*sheet)->table->columnWidth(7));
+        // A picture of the window with rows of each kind, to look at.
+        sheet->model().paste(2, 0,
+                             {{"企业所得税 2023年度", "1,234,567.89", "2001-03-31", "2001-06-30"},
+                              {"印花税", "¥500", "", "", "15", "30"},
+                              {"房产税（按期）", "800", "2024-03-20", "2024-03-18"},
+                              {"消费税", "12a", "3/1/2024", ""}});
+        const QString png = QDir(QCoreApplication::applicationDirPath())
+                                .filePath(QStringLiteral("worksheet_window.png"));
+        (*sheet)->resize(1820, 420);
+        QVERIFY((*sheet)->grab().save(png));
     }
 };
 
