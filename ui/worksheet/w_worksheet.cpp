@@ -160,8 +160,15 @@ w_worksheet::w_worksheet(QWidget* parent) : QMainWindow(parent) {
 }
 
 w_worksheet::~w_worksheet() {
-    // The model outlives this object's members while its children are deleted.
+    // The children (views, models) outlive this object's members while
+    // QWidget deletes them, and signal as they go: cut them off first, then
+    // delete the views while everything they show is still there.
     disconnect(&model_->undo_stack(), nullptr, this, nullptr);
+    disconnect(model_, nullptr, this, nullptr);
+    disconnect(table->horizontalHeader(), nullptr, this, nullptr);
+    disconnect(table->verticalHeader(), nullptr, this, nullptr);
+    disconnect(table, nullptr, this, nullptr);
+    delete takeCentralWidget();
 }
 
 void w_worksheet::build_layout() {
