@@ -1,13 +1,19 @@
 // The desktop program: starts Qt, the application object and its main window,
-// and returns the exit code when the last window has closed.
+// and returns the exit code when the last window has closed. With
+// --export-pdf it writes the audit sheet of a worksheet file instead, shows
+// no window and needs no display.
 
 #include "app/orvandel.h"
+#include "app/worksheet_pdf.h"
 #include "runtime/startup.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QImageReader>
 #include <QPixmap>
+#include <QTextStream>
+
+#include <cstdio>
 
 namespace {
 
@@ -23,7 +29,16 @@ QIcon window_icon() {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    const bool export_pdf = orvandel::app::pdf_export_requested(argc, argv);
+    if (export_pdf) {
+        orvandel::runtime::use_offscreen_platform_without_display();
+    }
     QApplication qt(argc, argv);
+    if (export_pdf) {
+        const orvandel::app::orvandel application; // names the program, prepares the fonts
+        QTextStream err(stderr);
+        return orvandel::app::export_worksheet_pdf(QCoreApplication::arguments(), err);
+    }
     QApplication::setWindowIcon(window_icon());
     orvandel::app::orvandel application;
     application.open(QCoreApplication::arguments());

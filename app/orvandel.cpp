@@ -1,32 +1,35 @@
 #include "app/orvandel.h"
 
 #include "calc/number_text.h"
+#include "runtime/clock.h"
 #include "runtime/engine_text.h"
 #include "runtime/fonts.h"
 #include "runtime/message_box.h"
 #include "runtime/startup.h"
 #include "runtime/state_dir.h"
 #include "ui/about/w_about.h"
+#include "ui/audit/audit_commands.h"
 #include "ui/worksheet/csv_rows.h"
 #include "ui/worksheet/w_worksheet.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
+#include <QMenu>
 
 namespace orvandel::app {
-
-orvandel::orvandel() : appname(QStringLiteral("orvandel")) {
-    // The name places the settings file in the user's configuration folder.
-    QCoreApplication::setApplicationName(appname);
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Orvandel"));
-    runtime::install_font_substitutes();
-    if (QCoreApplication* qt = QCoreApplication::instance()) {
-        runtime::install_qt_translation(*qt);
-    }
-}
-
 namespace {
+
+// The main window's context menu offers its calculation as an audit sheet.
+ui::audit_commands* add_audit_commands(::orvandel::ui::w_dornik& window) {
+    return new ui::audit_commands(window, [&window]() -> std::optional<ui::audit_items> {
+        if (const auto& shown = window.calculation()) {
+            return ui::form_calculation_sheet(shown->input, shown->result, runtime::today());
+        }
+        return std::nullopt;
+    });
+}
 
 namespace ws = ::orvandel::ui::worksheet;
 
@@ -52,6 +55,17 @@ ws::row_cells worksheet_row(const calc::late_fee_input& input) {
 }
 
 } // namespace
+
+orvandel::orvandel() : appname(QStringLiteral("orvandel")) {
+    // The name places the settings file in the user's configuration folder.
+    QCoreApplication::setApplicationName(appname);
+    QCoreApplication::setApplicationVersion(QStringLiteral(ORVANDEL_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Orvandel"));
+    runtime::install_font_substitutes();
+    if (QCoreApplication* qt = QCoreApplication::instance()) {
+        runtime::install_qt_translation(*qt);
+    }
+}
 
 orvandel::~orvandel() {
     delete w_about;
@@ -113,8 +127,22 @@ void orvandel::open(const QStringList& commandline) {
                      [this](const QString& path) { gs_path = path; });
     // The about window reads gs_path when it opens, as it is then.
     w_dornik->set_about_opener([this] { ::orvandel::ui::w_about::open(w_about, gs_path); });
-    w_dornik->set_worksheet_opener(
-        [this](const std::optional<calc::late_fee_input>& input) { open_worksheet(input); });
+    // The context menu: the audit sheet's commands, then the worksheet. The
+    // worksheet command also has its own shortcut, shown in the menu.
+    ui::audit_commands* audit = add_audit_commands(*w_dornik);
+    auto* worksheet = new QAction(QStringLiteral("打开计算底稿(&W)"), w_dornik);
+    worksheet->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+W")));
+    worksheet->setShortcutContext(Qt::WindowShortcut);
+    w_dornik->addAction(worksheet);
+    QObject::connect(worksheet, &QAction::triggered, w_dornik, [this] {
+        const auto& shown = w_dornik->calculation();
+        open_worksheet(shown ? std::optional(shown->input) : std::nullopt);
+    });
+    w_dornik->set_context_menu_filler([audit, worksheet](QMenu& menu) {
+        audit->add_to(menu);
+        menu.addSeparator();
+        menu.addAction(worksheet);
+    });
     w_dornik->open();
 }
 

@@ -29,6 +29,13 @@ inline constexpr std::string_view formula_before_plain =
 inline constexpr std::string_view formula_after_plain =
     "=应缴税款金额*滞纳天数*加收率(2001年5月1日后按万分之五)";
 
+// The legal basis of the surcharge, as the form shows it under its heading.
+inline constexpr std::string_view legal_basis =
+    "按照中华人民共和国税收征收管理法第三十二条规定，纳税人未按照规定期限缴纳税款的，"
+    "扣缴义务人未按照规定期限解缴税款的，税务机关除责令限期缴纳外，从滞纳税款之日起，"
+    "按日加收滞纳税款万分之五的滞纳金,2001年5月1日起执行，"
+    "2001年5月1日以前滞纳金按照千分之二按日加收。";
+
 // Title and text of the message shown when the start date is after the end date.
 inline constexpr std::string_view message_title = "提示信息";
 inline constexpr std::string_view start_after_end_message = "起始日期应该小于终止日期！";

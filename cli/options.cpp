@@ -17,7 +17,8 @@ enum class option {
     days_before,
     days_after,
     batch,
-    output
+    output,
+    sheet,
 };
 
 struct option_spelling {
@@ -26,7 +27,7 @@ struct option_spelling {
     bool takes_value;
 };
 
-constexpr std::array<option_spelling, 13> spellings{{
+constexpr std::array<option_spelling, 14> spellings{{
     {"--help", option::help, false},
     {"-h", option::help, false},
     {"--json", option::json, false},
@@ -40,8 +41,9 @@ constexpr std::array<option_spelling, 13> spellings{{
     {"--batch", option::batch, true},
     {"-o", option::output, true},
     {"--output", option::output, true},
+    {"--sheet", option::sheet, true},
 }};
-constexpr std::size_t option_count = 11;
+constexpr std::size_t option_count = 12;
 
 // The options as given: each at most once, with its value.
 struct given_options {
@@ -107,9 +109,12 @@ std::variant<options, std::string> batch_from(const given_options& given) {
             return std::string(name_of(o)) + " cannot be used with --batch";
         }
     }
-    batch_options batch{given[option::batch], std::nullopt};
+    batch_options batch{given[option::batch], std::nullopt, std::nullopt};
     if (given.has(option::output)) {
         batch.output = given[option::output];
+    }
+    if (given.has(option::sheet)) {
+        batch.sheet = given[option::sheet];
     }
     return options{batch};
 }
@@ -117,6 +122,9 @@ std::variant<options, std::string> batch_from(const given_options& given) {
 std::variant<options, std::string> single_from(const given_options& given) {
     if (given.has(option::output)) {
         return std::string("-o needs --batch");
+    }
+    if (given.has(option::sheet)) {
+        return std::string("--sheet needs --batch");
     }
     if (!given.has(option::amount)) {
         return std::string("--amount is required (see --help)");

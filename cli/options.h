@@ -22,6 +22,7 @@ struct single_options {
 struct batch_options {
     std::string_view input;                 // a path, or "-" for standard input
     std::optional<std::string_view> output; // a path, or "-"; standard output when absent
+    std::optional<std::string_view> sheet;  // the worksheet of an .xlsx input
 };
 
 struct help_options {};

@@ -13,7 +13,7 @@ set -euo pipefail
 seconds=${1:-30}
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${ORVANDEL_FUZZ_BUILD:-$root/build-fuzz}
-targets=(date money batch pasted_text)
+targets=(date money batch pasted_text xlsx)
 
 command -v clang++ >/dev/null || { echo "fuzz/run.sh: clang++ is needed" >&2; exit 2; }
 
@@ -35,8 +35,10 @@ for target in "${targets[@]}"; do
     fi
     echo "== $target: fuzzing for $seconds s"
     log="$build/fuzz-artifacts/$target.log"
+    max_len=4096
+    [[ $target == xlsx ]] && max_len=65536 # a workbook is a zip of several parts
     status=0
-    "$program" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
+    "$program" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=$max_len \
         -print_final_stats=1 -artifact_prefix="$build/fuzz-artifacts/$target-" \
         "$work" "$corpus" > "$log" 2>&1 || status=$?
     grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::new_units_added)' "$log" || true

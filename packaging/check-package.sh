@@ -36,7 +36,14 @@ rm -f "$build"/orvandel_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(realpath "$build"/orvandel_*.deb)
 echo "$(basename "$deb"): $(du -k "$deb" | cut -f1) KiB"
-dpkg-deb --field "$deb" Depends
+depends=$(dpkg-deb --field "$deb" Depends)
+echo "$depends"
+for library in libxlsxwriter libzip libexpat1; do
+    if ! grep -q "$library" <<<"$depends"; then
+        echo "check-package.sh: the package does not depend on $library" >&2
+        exit 1
+    fi
+done
 lintian --tag-display-limit 0 "$deb" || true
 
 echo "== install"
@@ -47,6 +54,12 @@ json=$(orvandel-cli --amount 12345.67 --from 2001-04-21 --to 2001-05-10 --json)
 echo "$json"
 grep -q '"total_fee":"302.47"' <<<"${json// /}"
 grep -q '"tax_and_fee_total":"12648.14"' <<<"${json// /}"
+books=$(mktemp -d)
+printf 'amount,days_before,days_after\r\n1234.56,15,30\r\n' > "$books/in.csv"
+orvandel-cli --batch "$books/in.csv" -o "$books/out.xlsx"
+orvandel-cli --batch "$books/out.xlsx" | grep -q '^1234.56,15,30,45,37.04,18.52,55.56,1290.12,'
+rm -rf "$books"
+echo "orvandel-cli wrote a workbook and read it back"
 
 home=$(mktemp -d)
 HOME=$home XDG_CONFIG_HOME=$home/config QT_QPA_PLATFORM=offscreen \

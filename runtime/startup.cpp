@@ -45,6 +45,15 @@ bool install_qt_translation(QCoreApplication& application) {
     return QCoreApplication::installTranslator(translator);
 }
 
+void use_offscreen_platform_without_display() {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+#endif
+}
+
 bool exit_after_first_paint_requested() {
     return qEnvironmentVariable("ORVANDEL_EXIT_AFTER_FIRST_PAINT") == QLatin1String("1");
 }

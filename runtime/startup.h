@@ -11,6 +11,13 @@ namespace orvandel::runtime {
 // when the translation is not installed; the buttons then stay in English.
 bool install_qt_translation(QCoreApplication& application);
 
+// Chooses Qt's offscreen platform when there is no display to show windows on
+// (neither DISPLAY nor WAYLAND_DISPLAY is set) and no platform was chosen
+// (QT_QPA_PLATFORM), so that a run that only writes files needs no display.
+// Call before the application object is made. Does nothing on Windows and
+// macOS, which always have their platform.
+void use_offscreen_platform_without_display();
+
 // Set by ORVANDEL_EXIT_AFTER_FIRST_PAINT=1: the program ends with exit code 0
 // as soon as its main window has been painted once (start-up measurements and
 // packaging checks).

@@ -15,10 +15,10 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$root/build
 cd "$root"
 
-packages=(g++ cmake make qt6-base-dev qt6-translations-l10n fonts-noto-cjk
-          libgtest-dev libgmock-dev)
+packages=(g++ cmake make pkg-config qt6-base-dev qt6-translations-l10n fonts-noto-cjk
+          libgtest-dev libgmock-dev libxlsxwriter-dev libzip-dev libexpat1-dev)
 if [ "$action" = test ]; then
-    packages+=(cups printer-driver-cups-pdf poppler-utils)
+    packages+=(cups printer-driver-cups-pdf poppler-utils python3-openpyxl)
 fi
 
 missing=()

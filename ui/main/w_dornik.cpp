@@ -11,7 +11,6 @@
 #include "runtime/settings_file.h"
 #include "runtime/working_directory.h"
 
-#include <QAction>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -21,13 +20,6 @@
 namespace orvandel::ui {
 
 namespace {
-
-// The legal basis of the surcharge, shown under the heading once the window is open.
-constexpr auto legal_basis =
-    u"按照中华人民共和国税收征收管理法第三十二条规定，纳税人未按照规定期限缴纳税款的，"
-    u"扣缴义务人未按照规定期限解缴税款的，税务机关除责令限期缴纳外，从滞纳税款之日起，"
-    u"按日加收滞纳税款万分之五的滞纳金,2001年5月1日起执行，"
-    u"2001年5月1日以前滞纳金按照千分之二按日加收。";
 
 // The window measures 1833 × 2440 units outside; its client area is that less
 // the frame (about 4 pixels each side) and the title bar (about 23 pixels).
@@ -93,13 +85,6 @@ void w_dornik::connect_handlers() {
     connect(cb_2, &QPushButton::clicked, this, &w_dornik::open_about);
     connect(cb_3, &QPushButton::clicked, this, &w_dornik::exit_form);
     connect(cb_4, &QPushButton::clicked, this, &w_dornik::start_calculator);
-    // The one command of the form's context menu, also on its own shortcut
-    // (a context menu is not listed to screen readers).
-    worksheet_action_ = new QAction(QStringLiteral("打开计算底稿(&W)"), this);
-    worksheet_action_->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+W")));
-    worksheet_action_->setShortcutContext(Qt::WindowShortcut);
-    connect(worksheet_action_, &QAction::triggered, this, &w_dornik::open_worksheet);
-    addAction(worksheet_action_);
 }
 
 void w_dornik::open() {
@@ -117,7 +102,7 @@ void w_dornik::open_handler() {
                            QStringLiteral("dqck"), QStringLiteral("w_dornik"));
     em_2->set_text(today_text());
     em_3->set_text(today_text());
-    st_16->setText(QString::fromUtf16(legal_basis));
+    st_16->setText(runtime::qstring(calc::form_labels::legal_basis));
 }
 
 void w_dornik::keyPressEvent(QKeyEvent* event) {
@@ -142,14 +127,14 @@ void w_dornik::keyPressEvent(QKeyEvent* event) {
 
 void w_dornik::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
-    menu.addAction(worksheet_action_);
-    menu.exec(event->globalPos());
-}
-
-void w_dornik::open_worksheet() {
-    if (open_worksheet_) {
-        open_worksheet_(last_calculation_);
+    if (fill_context_menu_) {
+        fill_context_menu_(menu);
     }
+    if (menu.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    menu.exec(event->globalPos());
 }
 
 void w_dornik::select_date_entry() {
@@ -161,7 +146,6 @@ void w_dornik::select_day_entry() {
 }
 
 void w_dornik::cb_fxjs_clicked() {
-    last_calculation_.reset();
     em_yjsk->set_text(QStringLiteral(".00"));
     em_znts1->set_text(QStringLiteral("0"));
     em_znts2->set_text(QStringLiteral("0"));
@@ -177,6 +161,7 @@ void w_dornik::cb_fxjs_clicked() {
     em_3->set_text(today_text());
     st_znj1->setText(runtime::qstring(calc::form_labels::formula_before_plain));
     st_znj2->setText(runtime::qstring(calc::form_labels::formula_after_plain));
+    calculation_.reset();
 }
 
 void w_dornik::print_form() {

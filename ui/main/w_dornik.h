@@ -38,7 +38,7 @@
 #include <functional>
 #include <optional>
 
-class QAction;
+class QMenu;
 class QRadioButton;
 
 namespace orvandel::ui {
@@ -55,13 +55,22 @@ public:
 
     // What the About command does; the application object decides.
     void set_about_opener(std::function<void()> opener) { open_about_ = std::move(opener); }
-    // What "打开计算底稿" does, given the form's last calculation if it still
-    // stands (nothing after Reset or before the first Calculate).
-    using worksheet_opener = std::function<void(const std::optional<calc::late_fee_input>&)>;
-    void set_worksheet_opener(worksheet_opener opener) { open_worksheet_ = std::move(opener); }
-    // The form's context menu command (right click on the form, the Menu key
-    // or Shift+F10, and its own shortcut Ctrl+Shift+W).
-    void open_worksheet();
+
+    // What the form's context menu (right click on the form, the Menu key)
+    // offers; the application decides. No menu opens while it adds nothing.
+    void set_context_menu_filler(std::function<void(QMenu&)> filler) {
+        fill_context_menu_ = std::move(filler);
+    }
+
+    // The calculation whose results the form shows: the input and figures of
+    // the last Calculate; nothing before the first one and after Reset.
+    struct shown_calculation {
+        calc::late_fee_input input;
+        calc::late_fee_result result;
+    };
+    [[nodiscard]] const std::optional<shown_calculation>& calculation() const {
+        return calculation_;
+    }
 
 signals:
     // Raised by the open handler with the working directory as it is then,
@@ -139,10 +148,8 @@ private:
     void tell_unreadable(runtime::edit_mask* field, const QString& what);
 
     std::function<void()> open_about_;
-    worksheet_opener open_worksheet_;
-    // The input of the last Calculate whose results the form shows.
-    std::optional<calc::late_fee_input> last_calculation_;
-    QAction* worksheet_action_ = nullptr;
+    std::function<void(QMenu&)> fill_context_menu_;
+    std::optional<shown_calculation> calculation_;
 };
 
 } // namespace orvandel::ui

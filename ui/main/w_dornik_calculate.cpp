@@ -121,7 +121,7 @@ void w_dornik::write_results(const calc::late_fee_input& input,
     st_znj1->setText(qstring(form_labels::formula_before(amount, days_before, result.fee_before)));
     st_znj2->setText(qstring(form_labels::formula_after(amount, days_after, result.fee_after)));
     em_hj->set_text(qstring(calc::money_picture_text(result.tax_and_fee_total)));
-    last_calculation_ = input;
+    calculation_ = shown_calculation{input, result};
 }
 
 } // namespace orvandel::ui

@@ -66,10 +66,11 @@ private slots:
                                     form->mapToGlobal(QPoint(5, 5)));
             QApplication::sendEvent(form, &event);
         });
-        QCOMPARE(by_mouse, QStringList{QStringLiteral("打开计算底稿(&W)")});
+        QVERIFY2(by_mouse.contains(QStringLiteral("打开计算底稿(&W)")),
+                 qPrintable(by_mouse.join(u'|')));
         const QStringList by_keys =
             menu_texts([form] { QTest::keyClick(form->em_yjsk, Qt::Key_F10, Qt::ShiftModifier); });
-        QCOMPARE(by_keys, QStringList{QStringLiteral("打开计算底稿(&W)")});
+        QCOMPARE(by_keys, by_mouse);
         QVERIFY(application.w_worksheet.isNull());
     }
 

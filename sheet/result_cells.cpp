@@ -1,0 +1,120 @@
+#include "sheet/result_cells.h"
+
+#include "calc/date.h"
+
+#include <charconv>
+#include <cstdint>
+
+namespace orvandel::sheet {
+namespace {
+
+std::optional<std::int64_t> whole(std::string_view text) {
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// An amount as the engine reads it (".50", "5.", "030") as a number cell's
+// decimal text ("0.50", "5", "030"); nothing for any other text.
+std::optional<std::string> as_decimal(std::string text) {
+    if (text.starts_with('.')) {
+        text.insert(0, "0");
+    }
+    if (text.ends_with('.')) {
+        text.pop_back();
+    }
+    return is_decimal_text(text) && !text.starts_with('-') ? std::optional(std::move(text))
+                                                           : std::nullopt;
+}
+
+} // namespace
+
+bool is_summed(column role) {
+    switch (role) {
+    case column::amount:
+    case column::days_before:
+    case column::days_after:
+    case column::total_days:
+    case column::fee_before:
+    case column::fee_after:
+    case column::total_fee:
+    case column::tax_and_fee_total:
+    case column::one_more_day:
+        return true;
+    default:
+        return false;
+    }
+}
+
+cell result_cell(std::optional<column> role, std::string text, bool row_computed) {
+    if (text.empty()) {
+        return {};
+    }
+    if (!role || !row_computed) {
+        return cell::of_text(std::move(text));
+    }
+    switch (*role) {
+    case column::amount:
+    case column::fee_before:
+    case column::fee_after:
+    case column::total_fee:
+    case column::tax_and_fee_total:
+    case column::one_more_day:
+        if (auto decimal = as_decimal(text)) {
+            return cell::of_number(std::move(*decimal));
+        }
+        break;
+    case column::days_before:
+    case column::days_after:
+    case column::total_days:
+        if (const auto value = whole(text)) {
+            return cell::of_integer(*value);
+        }
+        break;
+    case column::due_date:
+    case column::pay_date:
+    case column::start_date:
+    case column::end_date:
+        if (const auto day = calc::parse_date_text(text)) {
+            return cell::of_date(*day);
+        }
+        break;
+    default:
+        break;
+    }
+    return cell::of_text(std::move(text));
+}
+
+std::vector<cell> totals_row(const std::vector<std::optional<column>>& roles, language lang,
+                             std::size_t rows_left_out) {
+    std::vector<cell> totals(roles.size());
+    std::optional<std::size_t> label, note;
+    for (std::size_t i = 0; i < roles.size(); ++i) {
+        if (roles[i] == column::item && !label) {
+            label = i;
+        } else if (roles[i] == column::note) {
+            note = i;
+        }
+    }
+    for (std::size_t i = 0; i < roles.size(); ++i) {
+        if (roles[i] && is_summed(*roles[i])) {
+            totals[i] = cell::of_sum();
+        } else if (!label && roles[i] != column::note) {
+            label = i;
+        }
+    }
+    const bool zh = lang == language::chinese;
+    if (label) {
+        totals[*label] = cell::of_text(zh ? "合计" : "total");
+    }
+    if (note && rows_left_out > 0) {
+        totals[*note] = cell::of_text(zh ? "有误未计入：" + std::to_string(rows_left_out) + " 行"
+                                         : "left out for errors: " + std::to_string(rows_left_out));
+    }
+    return totals;
+}
+
+} // namespace orvandel::sheet

@@ -1,0 +1,33 @@
+// The typed cells of a sheet of results, for a workbook: the same rules for
+// the command line's batch and the worksheet, so that both write the same
+// workbook for the same rows.
+#pragma once
+
+#include "sheet/columns.h"
+#include "sheet/table.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvandel::sheet {
+
+// The cell for `text` in column `role` (nothing for a column the sheet does
+// not know) of a computed row: amounts and surcharges are numbers, day counts
+// integers, dates dates, all else text. In a row left out for errors, every
+// cell is the text given, so that no total counts it.
+[[nodiscard]] cell result_cell(std::optional<column> role, std::string text, bool row_computed);
+
+// The columns a totals row adds up: the amount, the day counts and the
+// surcharges.
+[[nodiscard]] bool is_summed(column role);
+
+// The totals row of a sheet whose columns have the roles `roles`: a sum in
+// each summed column, "合计"/"total" in 项目/item (or else the first column
+// that is neither summed nor 备注/error) and, when rows were left out for
+// errors, "有误未计入：N 行"/"left out for errors: N" in 备注/error.
+[[nodiscard]] std::vector<cell> totals_row(const std::vector<std::optional<column>>& roles,
+                                           language lang, std::size_t rows_left_out);
+
+} // namespace orvandel::sheet

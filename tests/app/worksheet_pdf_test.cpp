@@ -1,0 +1,281 @@
+// `orvandel --worksheet IN --export-pdf OUT`: reading the worksheet file, and
+// the real program run with no display at all, its exit codes and messages,
+// and an existing OUT replaced only by a complete file.
+
+#include "app/worksheet_pdf.h"
+#include "runtime/clock.h"
+#include "sheet/table.h"
+#include "sheet/xlsx_writer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+using namespace orvandel;
+
+namespace {
+
+struct run_result {
+    int exit_code = -1;
+    QString err;
+};
+
+// The program as a user starts it from a console with no display: no
+// DISPLAY, no WAYLAND_DISPLAY and no platform chosen.
+run_result run_program(const QStringList& arguments) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        env.remove(QString::fromLatin1(name));
+    }
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(ORVANDEL_PROGRAM), arguments);
+    if (!program.waitForFinished(120000) || program.exitStatus() != QProcess::NormalExit) {
+        return {};
+    }
+    // Only the program's own messages: Qt may warn about the environment.
+    QStringList own;
+    for (const QString& line : QString::fromUtf8(program.readAllStandardError()).split(u'\n')) {
+        if (line.startsWith(QStringLiteral("orvandel: "))) {
+            own << line;
+        }
+    }
+    return {program.exitCode(), own.join(u'\n')};
+}
+
+bool write_file(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray read_file(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString pdf_text(const QString& path) {
+    QProcess run;
+    run.start(QStringLiteral("pdftotext"),
+              {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
+    run.waitForFinished(60000);
+    return QString::fromUtf8(run.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+}
+
+// Makes `path` impossible to replace, or possible again: its folder made
+// read-only, or for the superuser (whom folder permissions do not bind) the
+// file made immutable. False when that cannot be done here.
+bool lock_file(const QString& path, bool locked) {
+    if (geteuid() != 0) {
+        const QString folder = QFileInfo(path).path();
+        const auto read_only = QFileDevice::ReadOwner | QFileDevice::ExeOwner;
+        return QFile::setPermissions(folder,
+                                     locked ? read_only : read_only | QFileDevice::WriteOwner);
+    }
+    QProcess chattr;
+    chattr.start(QStringLiteral("chattr"),
+                 {locked ? QStringLiteral("+i") : QStringLiteral("-i"), path});
+    return chattr.waitForFinished(10000) && chattr.exitStatus() == QProcess::NormalExit &&
+           chattr.exitCode() == 0;
+}
+
+calc::date test_day(int y, unsigned m, unsigned d) {
+    return calc::date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
+}
+
+const QByteArray chinese_sheet = "项目,应缴税款金额,缴款期限,实际缴款日期\r\n"
+                                 "增值税 2001年4月,12345.67,2001-04-20,2001-05-09\r\n"
+                                 "印花税,12a,2024-01-15,2024-02-14\r\n"
+                                 "房产税,100.00,2024-01-15,\r\n"
+                                 "\r\n"
+                                 "\r\n";
+
+} // namespace
+
+class worksheet_pdf_test : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+
+    QString path(const char* name) const { return dir_.filePath(QString::fromUtf8(name)); }
+
+private slots:
+    void initTestCase() { runtime::set_today_for_testing(QDate(2024, 3, 15)); }
+
+    // Items, reasons and the payment date standing in for a missing pay date.
+    void reads_a_chinese_sheet() {
+        QVERIFY(write_file(path("sheet.csv"), "\xEF\xBB\xBF" + chinese_sheet));
+        QString problem;
+        const auto sheet = app::read_worksheet_file(path("sheet.csv"), QDate(2024, 2, 14), problem);
+        QVERIFY2(sheet, qPrintable(problem));
+        QCOMPARE(sheet->items.size(), std::size_t{3}); // the trailing blank lines are no items
+        QCOMPARE(sheet->items[0].name, QStringLiteral("增值税 2001年4月"));
+        QVERIFY(sheet->items[0].outcome.ok);
+        QCOMPARE(sheet->items[0].outcome.figures.total_days, 19);
+        QVERIFY(!sheet->items[1].outcome.ok);
+        QVERIFY2(sheet->items[1].note.startsWith(QStringLiteral("应缴税款金额")),
+                 qPrintable(sheet->items[1].note));
+        QVERIFY(sheet->items[2].outcome.ok); // paid on the sheet's payment date: 30 days
+        QCOMPARE(sheet->items[2].outcome.figures.total_days, 30);
+        QCOMPARE(sheet->payment_date, QDate(2024, 2, 14));
+        QCOMPARE(sheet->calculation_date, QDate(2024, 3, 15));
+    }
+
+    // What Excel and WPS save as CSV on Chinese Windows; English headers.
+    void reads_gb18030_and_english_headers() {
+        QStringEncoder gb18030("GB18030");
+        QVERIFY(gb18030.isValid());
+        const QByteArray bytes =
+            gb18030.encode(QStringLiteral("item,amount,start_date,end_date\n"
+                                          "企业所得税,1000.00,2024-03-01,2024-03-11\n"));
+        QVERIFY(write_file(path("gbk.csv"), bytes));
+        QString problem;
+        const auto sheet = app::read_worksheet_file(path("gbk.csv"), QDate(), problem);
+        QVERIFY2(sheet, qPrintable(problem));
+        QCOMPARE(sheet->items.size(), std::size_t{1});
+        QCOMPARE(sheet->items[0].name, QStringLiteral("企业所得税"));
+        QCOMPARE(sheet->items[0].outcome.figures.total_days, 10);
+        QVERIFY(sheet->payment_date.isNull()); // no pay date column: none is used
+    }
+
+    // A workbook as Excel holds it: dates as dates, amounts as numbers; its
+    // totals row is no item.
+    void reads_a_workbook() {
+        using sheet::cell;
+        sheet::table table;
+        table.header = {"项目", "应缴税款金额", "缴款期限", "实际缴款日期"};
+        table.rows = {
+            {cell::of_text("增值税 2001年4月"), cell::of_number("12345.67"),
+             cell::of_date(test_day(2001, 4, 20)), cell::of_date(test_day(2001, 5, 9))},
+            {cell::of_text("印花税"), cell::of_text("12a"), cell::of_date(test_day(2024, 1, 15)),
+             cell{}},
+        };
+        table.totals = std::vector<cell>{cell::of_text("合计"), cell::of_sum(), cell{}, cell{}};
+        const auto bytes = sheet::write_xlsx(table);
+        QVERIFY(bytes);
+        QVERIFY(write_file(path("sheet.xlsx"),
+                           QByteArray(bytes->data(), static_cast<qsizetype>(bytes->size()))));
+        QString problem;
+        const auto read = app::read_worksheet_file(path("sheet.xlsx"), QDate(2024, 2, 14), problem);
+        QVERIFY2(read, qPrintable(problem));
+        QCOMPARE(read->items.size(), std::size_t{2});
+        QCOMPARE(read->items[0].name, QStringLiteral("增值税 2001年4月"));
+        QCOMPARE(read->items[0].outcome.figures.total_fee.coefficient, 30247); // 302.47
+        QVERIFY(!read->items[1].outcome.ok);
+        QVERIFY2(read->items[1].note.startsWith(QStringLiteral("应缴税款金额")),
+                 qPrintable(read->items[1].note));
+    }
+
+    void unreadable_inputs_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing file") << QByteArray() << QString() << QString();
+        QTest::newRow("empty file") << QByteArray("") << "empty.csv"
+                                    << "header row";
+        QTest::newRow("no amount column") << QByteArray("item,days_before\nx,3\n") << "noamount.csv"
+                                          << "no amount column";
+        QTest::newRow("a damaged workbook") << QByteArray("PK") << "sheet.xlsx"
+                                            << "damaged";
+    }
+    void unreadable_inputs() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, name);
+        QFETCH(QString, reason);
+        const QString in = name.isEmpty() ? path("missing.csv") : dir_.filePath(name);
+        if (!name.isEmpty()) {
+            QVERIFY(write_file(in, content));
+        }
+        QString problem;
+        QVERIFY(!app::read_worksheet_file(in, QDate(), problem));
+        QVERIFY2(problem.contains(reason), qPrintable(problem));
+    }
+
+    // The real program, with no display: the sheet is written and exit is 0.
+    void exports_with_no_display() {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        }
+        QVERIFY(write_file(path("in.csv"), chinese_sheet));
+        QVERIFY(write_file(path("out.pdf"), "old"));
+        const run_result run = run_program({QStringLiteral("--worksheet"), path("in.csv"),
+                                            QStringLiteral("--export-pdf"), path("out.pdf")});
+        QCOMPARE(run.exit_code, 0);
+        QCOMPARE(run.err, QString());
+        const QString text = pdf_text(path("out.pdf")).remove(u'\n');
+        for (const QString& wanted :
+             {QStringLiteral("1．增值税 2001年4月"),
+              QStringLiteral("=应缴税款金额*滞纳天数*加收率(2001年5月1日前按千分之二)="
+                             "12345.67*10*0.002=246.91"),
+              QStringLiteral("项目数：3项，其中计算2项，因错误未计算1项"),
+              QStringLiteral("2．印花税：应缴税款金额：不是数字"),
+              QStringLiteral("第 1 页 共 1 页")}) {
+            QVERIFY2(text.contains(wanted.normalized(QString::NormalizationForm_KC)),
+                     qPrintable(wanted + u'\n' + text));
+        }
+    }
+
+    // Exit 2 with a message; an existing output is left exactly as it was.
+    void failures_exit_2_and_keep_the_old_file_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        const QString out = QStringLiteral("OUT");
+        QTest::newRow("input missing")
+            << QStringList{"--worksheet", "missing.csv", "--export-pdf", out} << "cannot read";
+        QTest::newRow("no input named") << QStringList{"--export-pdf", out} << "--worksheet";
+        QTest::newRow("no output named")
+            << QStringList{"--worksheet", "in.csv", "--export-pdf"} << "--export-pdf";
+        QTest::newRow("output is a folder")
+            << QStringList{"--worksheet", "in.csv", "--export-pdf", "."} << "cannot write";
+        QTest::newRow("output locked")
+            << QStringList{"--worksheet", "in.csv", "--export-pdf", "locked/out.pdf"}
+            << "cannot write";
+    }
+    void failures_exit_2_and_keep_the_old_file() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        QTemporaryDir work;
+        QVERIFY(write_file(work.filePath(QStringLiteral("in.csv")), chinese_sheet));
+        QVERIFY(QDir(work.path()).mkdir(QStringLiteral("locked")));
+        QStringList resolved;
+        QString old_file;
+        for (const QString& argument : arguments) {
+            const bool is_file = !argument.startsWith(u'-');
+            resolved << (is_file ? work.filePath(argument) : argument);
+        }
+        const qsizetype out_at = arguments.indexOf(QStringLiteral("--export-pdf")) + 1;
+        if (out_at > 0 && out_at < arguments.size() && arguments[out_at] != QStringLiteral(".")) {
+            old_file = resolved[out_at];
+            QVERIFY(write_file(old_file, "old"));
+        }
+        const bool lock = QTest::currentDataTag() == QByteArrayLiteral("output locked");
+        if (lock && !lock_file(old_file, true)) {
+            QSKIP("cannot lock a file here (chattr +i needs the superuser and ext4)");
+        }
+        const run_result run = run_program(resolved);
+        if (lock) {
+            lock_file(old_file, false);
+        }
+        QCOMPARE(run.exit_code, 2);
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+        if (!old_file.isEmpty()) {
+            QCOMPARE(read_file(old_file), QByteArray("old"));
+        }
+        // No temporary file is left behind.
+        for (const QString& folder : {work.path(), work.filePath(QStringLiteral("locked"))}) {
+            for (const QString& name : QDir(folder).entryList(QDir::Files)) {
+                QVERIFY2(name == QStringLiteral("in.csv") || name == QFileInfo(old_file).fileName(),
+                         qPrintable(name));
+            }
+        }
+    }
+};
+
+QTEST_MAIN(worksheet_pdf_test)
+#include "worksheet_pdf_test.moc"

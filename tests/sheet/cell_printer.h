@@ -1,0 +1,15 @@
+// How a failed comparison shows a table cell: its kind and its text.
+#pragma once
+
+#include "sheet/table.h"
+
+#include <ostream>
+
+namespace orvandel::sheet {
+
+inline void PrintTo(const cell& c, std::ostream* out) {
+    constexpr const char* kinds[] = {"empty", "text", "number", "integer", "date", "sum"};
+    *out << kinds[static_cast<int>(c.kind)] << " \"" << cell_text(c) << "\"";
+}
+
+} // namespace orvandel::sheet

@@ -1,0 +1,294 @@
+#include "ui/audit/audit_content.h"
+
+#include "calc/fee.h"
+#include "calc/form_labels.h"
+#include "calc/number_text.h"
+#include "runtime/clock.h"
+#include "runtime/engine_text.h"
+
+#include <QCoreApplication>
+
+#include <chrono>
+#include <optional>
+
+namespace orvandel::ui::audit {
+namespace {
+
+namespace form_labels = calc::form_labels;
+using runtime::qstring;
+
+// Between two entries on one line.
+const QString gap = QStringLiteral("　");
+
+QString date_text(const calc::date& day) {
+    return qstring(calc::format_date_text(day).value_or("#"));
+}
+
+calc::date day_before(const calc::date& day) {
+    return calc::date{std::chrono::sys_days{day} - std::chrono::days{1}};
+}
+
+// Figures as the form's fields show them: amounts and the total of tax and
+// surcharge in their picture (".00" for zero), surcharges and day counts in
+// their default text.
+QString amount_text(const calc::money& value) {
+    return qstring(calc::money_picture_text(value));
+}
+QString fee_text(const calc::money& value) {
+    return qstring(calc::default_text(value));
+}
+QString days_text(calc::day_count value) {
+    return qstring(calc::default_text(value));
+}
+
+QString labelled(std::string_view label, const QString& value) {
+    return qstring(label) + value;
+}
+
+// A text typed into a cell as one line: line breaks and tabs (a quoted CSV
+// cell may hold them) become spaces, so that the sheet's lines stay lines.
+QString one_line(QString text) {
+    for (QChar& c : text) {
+        if (c.unicode() < 0x20 || c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
+            c = u' ';
+        }
+    }
+    return text;
+}
+
+// "3．增值税 2024年3月": the item's place in the list (its row), then its name.
+QString item_heading(std::size_t index, const QString& name) {
+    QString heading = QString::number(index + 1) + QStringLiteral("．");
+    return name.isEmpty() ? heading : heading + one_line(name);
+}
+
+// The period as the item gave it.
+line period_line(const audit_item& item) {
+    const calc::late_fee_input& input = item.outcome.input;
+    QString text;
+    switch (item.outcome.basis) {
+    case sheet::period_basis::due_and_paid:
+        // The engine counts from the day after the due date to the day after
+        // payment, not counted: one day back gives the dates as written.
+        text = QStringLiteral("缴款期限=") + date_text(day_before(input.start_date)) + gap +
+               QStringLiteral("实际缴款日期=") + date_text(day_before(input.end_date));
+        break;
+    case sheet::period_basis::start_and_end:
+        text = labelled(form_labels::start_date_label, date_text(input.start_date)) + gap +
+               labelled(form_labels::end_date_label, date_text(input.end_date));
+        break;
+    case sheet::period_basis::day_counts:
+        text = QStringLiteral("给出天数：2001年04月30日前%1天，2001年05月01日后%2天")
+                   .arg(days_text(input.days_before), days_text(input.days_after));
+        break;
+    }
+    return {style::figures, text, {}, true};
+}
+
+block item_block(std::size_t index, const audit_item& item) {
+    const calc::late_fee_input& input = item.outcome.input;
+    const calc::late_fee_result& figures = item.outcome.figures;
+    // The formulas quote the amount and the day counts as the form's fields show them.
+    const std::string amount = calc::money_picture_text(input.amount_due);
+    const std::string before = calc::default_text(figures.days_before);
+    const std::string after = calc::default_text(figures.days_after);
+    block b;
+    b.rule_above = true;
+    b.space_before = 4;
+    b.lines.push_back({style::heading, item_heading(index, item.name),
+                       labelled(form_labels::amount_label, amount_text(input.amount_due))});
+    b.lines.push_back(period_line(item));
+    b.lines.push_back({style::figures,
+                       labelled(form_labels::total_days_label, days_text(figures.total_days)) +
+                           gap + labelled(form_labels::days_before_label, qstring(before)) + gap +
+                           labelled(form_labels::days_after_label, qstring(after)),
+                       {},
+                       true});
+    b.lines.push_back({style::figures,
+                       qstring(form_labels::formula_before(amount, before, figures.fee_before)),
+                       {},
+                       true});
+    b.lines.push_back({style::figures,
+                       qstring(form_labels::formula_after(amount, after, figures.fee_after)),
+                       {},
+                       true});
+    b.lines.push_back(
+        {style::figures,
+         labelled(form_labels::total_fee_label, fee_text(figures.total_fee)) + gap +
+             labelled(form_labels::tax_and_fee_label, amount_text(figures.tax_and_fee_total)),
+         {},
+         true});
+    if (!item.note.isEmpty()) {
+        b.lines.push_back({style::body, QStringLiteral("备注：") + one_line(item.note), {}, true});
+    }
+    return b;
+}
+
+// How the days of the items on the sheet are counted: the law's rule always,
+// the form's rule and typed counts only when some item uses them.
+QString day_rule(const audit_items& sheet) {
+    bool by_start_and_end = false;
+    bool by_day_counts = false;
+    for (const audit_item& item : sheet.items) {
+        if (item.outcome.ok) {
+            by_start_and_end |= item.outcome.basis == sheet::period_basis::start_and_end;
+            by_day_counts |= item.outcome.basis == sheet::period_basis::day_counts;
+        }
+    }
+    QString rule =
+        QStringLiteral("滞纳天数自缴款期限的次日起计算至实际缴款日期止，首尾两日均计算在内"
+                       "（实施细则第七十五条；国税函〔1998〕291号）");
+    if (by_start_and_end) {
+        rule += QStringLiteral("；按起始日期和终止日期给出的项目，计起始日期，不计终止日期");
+    }
+    if (by_day_counts) {
+        rule += QStringLiteral("；按天数给出的项目，以给出的天数计算");
+    }
+    return rule + QStringLiteral("。");
+}
+
+std::vector<block> start_blocks(const audit_items& sheet) {
+    block start;
+    start.lines.push_back({style::title, title_text, {}, false});
+    const QString dates = calculation_date_text(sheet);
+    QString payment;
+    if (!sheet.payment_date.isNull()) {
+        payment = QStringLiteral("缴款日期：") + runtime::date_text(sheet.payment_date);
+    }
+    start.lines.push_back({style::figures, dates, payment, false});
+    block basis;
+    basis.space_before = 6;
+    basis.lines.push_back(
+        {style::body, QStringLiteral("计算依据：") + qstring(form_labels::legal_basis), {}, false});
+    basis.lines.push_back({style::body, QStringLiteral("天数计算：") + day_rule(sheet), {}, false});
+    return {start, basis};
+}
+
+// A sum of money that stays exact, or nothing once it no longer fits.
+class money_sum {
+public:
+    void add(const calc::money& value) {
+        if (sum_) {
+            const auto next = calc::add_money(*sum_, value);
+            sum_ = next ? std::optional<calc::money>(*next) : std::nullopt;
+        }
+    }
+    // "#" for a sum too large to write exactly, as the form's pictures do.
+    [[nodiscard]] QString text(bool picture) const {
+        if (!sum_) {
+            return QStringLiteral("#");
+        }
+        return picture ? amount_text(*sum_) : fee_text(*sum_);
+    }
+
+private:
+    std::optional<calc::money> sum_ = calc::money{0, calc::money_places};
+};
+
+std::vector<block> end_blocks(const audit_items& sheet) {
+    money_sum amount, fee_before, fee_after, total_fee, tax_and_fee;
+    std::size_t computed = 0;
+    for (const audit_item& item : sheet.items) {
+        if (item.outcome.ok) {
+            ++computed;
+            amount.add(item.outcome.input.amount_due);
+            fee_before.add(item.outcome.figures.fee_before);
+            fee_after.add(item.outcome.figures.fee_after);
+            total_fee.add(item.outcome.figures.total_fee);
+            tax_and_fee.add(item.outcome.figures.tax_and_fee_total);
+        }
+    }
+    const std::size_t left_out = sheet.items.size() - computed;
+
+    block totals;
+    totals.rule_above = true;
+    totals.space_before = 10;
+    totals.lines.push_back({style::heading, QStringLiteral("合计"), {}, false});
+    totals.lines.push_back({style::body,
+                            QStringLiteral("项目数：%1项，其中计算%2项，因错误未计算%3项")
+                                .arg(sheet.items.size())
+                                .arg(computed)
+                                .arg(left_out),
+                            {},
+                            true});
+    totals.lines.push_back(
+        {style::figures, QStringLiteral("应缴税款金额合计=") + amount.text(true), {}, true});
+    totals.lines.push_back(
+        {style::figures,
+         QStringLiteral("2001年04月30日前应加征滞纳金合计=") + fee_before.text(false) + gap +
+             QStringLiteral("2001年05月01日后应加征滞纳金合计=") + fee_after.text(false),
+         {},
+         true});
+    totals.lines.push_back({style::figures,
+                            labelled(form_labels::total_fee_label, total_fee.text(false)) + gap +
+                                labelled(form_labels::tax_and_fee_label, tax_and_fee.text(true)),
+                            {},
+                            true});
+
+    std::vector<block> blocks{totals};
+    if (left_out > 0) {
+        block heading;
+        heading.space_before = 6;
+        heading.keep_with_next = true;
+        heading.lines.push_back(
+            {style::heading, QStringLiteral("因错误未计算的项目及原因"), {}, false});
+        blocks.push_back(heading);
+        for (std::size_t i = 0; i < sheet.items.size(); ++i) {
+            const audit_item& item = sheet.items[i];
+            if (!item.outcome.ok) {
+                const QString reason =
+                    item.note.isEmpty() ? QStringLiteral("无法计算") : one_line(item.note);
+                block error;
+                error.lines.push_back({style::body,
+                                       item_heading(i, item.name) + QStringLiteral("：") + reason,
+                                       {},
+                                       true});
+                blocks.push_back(error);
+            }
+        }
+    }
+    block signature;
+    signature.space_before = 28;
+    signature.lines.push_back({style::sign, signature_text, {}, false});
+    blocks.push_back(signature);
+    return blocks;
+}
+
+} // namespace
+
+std::vector<block> sheet_blocks(const audit_items& sheet) {
+    std::vector<block> blocks = start_blocks(sheet);
+    blocks.reserve(blocks.size() + sheet.items.size() + 4);
+    for (std::size_t i = 0; i < sheet.items.size(); ++i) {
+        if (sheet.items[i].outcome.ok) {
+            blocks.push_back(item_block(i, sheet.items[i]));
+        }
+    }
+    for (block& b : end_blocks(sheet)) {
+        blocks.push_back(std::move(b));
+    }
+    return blocks;
+}
+
+QString calculation_date_text(const audit_items& sheet) {
+    const QDate day = sheet.calculation_date.isValid() ? sheet.calculation_date : runtime::today();
+    return QStringLiteral("计算日期：") + runtime::date_text(day);
+}
+
+QString program_name_and_version() {
+    QString name = QCoreApplication::applicationName();
+    if (name.isEmpty()) {
+        name = QStringLiteral("orvandel");
+    }
+    QString version = QCoreApplication::applicationVersion();
+    if (version.isEmpty()) {
+        version = QStringLiteral(ORVANDEL_VERSION);
+    }
+    return name + u' ' + version;
+}
+
+QString page_number_text(int page, int pages) {
+    return QStringLiteral("第 %1 页 共 %2 页").arg(page).arg(pages);
+}
+
+} // namespace orvandel::ui::audit
