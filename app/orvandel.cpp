@@ -11,6 +11,7 @@
 #include "ui/audit/audit_commands.h"
 #include "ui/worksheet/csv_rows.h"
 #include "ui/worksheet/w_worksheet.h"
+#include "ui/worksheet/worksheet_model.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -54,6 +55,37 @@ ws::row_cells worksheet_row(const calc::late_fee_input& input) {
     return row;
 }
 
+// The worksheet's 导出PDF… writes its rows as the audit sheet (every row
+// that is not blank, with the payment date of the moment).
+void add_worksheet_audit(ws::w_worksheet& window) {
+    auto* audit = new ui::audit_commands(window, [&window]() -> std::optional<ui::audit_items> {
+        const ws::worksheet_model& model = window.model();
+        ui::audit_items items;
+        items.calculation_date = runtime::today();
+        if (model.payment_date()) {
+            items.payment_date = runtime::to_qdate(*model.payment_date());
+        }
+        for (std::size_t r = 0; r < model.rows().size(); ++r) {
+            if (model.rows().blank(r)) {
+                continue;
+            }
+            ui::audit_item item;
+            item.name = runtime::qstring(model.rows().text(r, ws::input::item));
+            item.outcome = model.outcome(r);
+            item.note = runtime::qstring(
+                ::orvandel::sheet::describe(item.outcome, ::orvandel::sheet::language::chinese));
+            items.items.push_back(std::move(item));
+        }
+        if (items.items.empty()) {
+            return std::nullopt;
+        }
+        return items;
+    });
+    window.act_export_pdf->setEnabled(true);
+    QObject::connect(window.act_export_pdf, &QAction::triggered, audit->export_pdf(),
+                     &QAction::trigger);
+}
+
 } // namespace
 
 orvandel::orvandel() : appname(QStringLiteral("orvandel")) {
@@ -87,6 +119,7 @@ void orvandel::open_worksheet(const std::optional<calc::late_fee_input>& first_r
     } else {
         sheet->set_first_row({});
     }
+    add_worksheet_audit(*sheet);
     w_worksheet = sheet;
     sheet->show();
 }

@@ -79,7 +79,8 @@ public:
     QAction* act_open = nullptr;
     QAction* act_save = nullptr;
     QAction* act_save_as = nullptr;
-    // The audit sheet: printing and PDF export; disabled until it is wired in.
+    // The audit sheet: printing (disabled: the audit sheet has no print
+    // command yet) and PDF export (enabled when the application wires it in).
     QAction* act_print = nullptr;
     QAction* act_export_pdf = nullptr;
     QAction* act_close = nullptr;

@@ -5,6 +5,7 @@
 #include "sheet_fixture.h"
 
 #include "app/orvandel.h"
+#include "runtime/file_dialog.h"
 #include "runtime/state_dir.h"
 
 #include <QAction>
@@ -143,6 +144,22 @@ private slots:
         QCOMPARE(runtime::qstring(sheet->model().shown_text(0, 0)), QStringLiteral("未保存"));
         QVERIFY(!sheet->model().undo_stack().isClean());
         sheet->model().undo_stack().setClean();
+    }
+
+    // 导出PDF… writes the worksheet's rows as the audit sheet.
+    void export_pdf_writes_the_audit_sheet() {
+        app::orvandel application;
+        application.open_worksheet();
+        ws::w_worksheet* sheet = worksheet_of(application);
+        QVERIFY(sheet->act_export_pdf->isEnabled());
+        fill(sheet->model(), {row("增值税", "100", "2024-03-01", "2024-03-11")});
+        const QString path = home.filePath(QStringLiteral("audit.pdf"));
+        runtime::push_save_file_name(path);
+        sheet->act_export_pdf->trigger();
+        QFile pdf(path);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY(pdf.read(5) == "%PDF-");
+        QVERIFY(runtime::take_recorded_boxes().empty());
     }
 
     // The real program: `orvandel --worksheet FILE` opens only the worksheet
