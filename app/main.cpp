@@ -42,8 +42,12 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(window_icon());
     orvandel::app::orvandel application;
     application.open(QCoreApplication::arguments());
-    if (orvandel::runtime::exit_after_first_paint_requested() && application.w_dornik) {
-        orvandel::runtime::quit_after_first_paint(*application.w_dornik);
+    if (orvandel::runtime::exit_after_first_paint_requested()) {
+        QWidget* first = application.w_dornik ? static_cast<QWidget*>(application.w_dornik)
+                                              : application.w_worksheet.data();
+        if (first != nullptr) {
+            orvandel::runtime::quit_after_first_paint(*first);
+        }
     }
     return QApplication::exec();
 }

@@ -1,12 +1,21 @@
 #include "app/orvandel.h"
 
+#include "calc/number_text.h"
 #include "runtime/clock.h"
+#include "runtime/engine_text.h"
 #include "runtime/fonts.h"
+#include "runtime/message_box.h"
 #include "runtime/startup.h"
+#include "runtime/state_dir.h"
 #include "ui/about/w_about.h"
 #include "ui/audit/audit_commands.h"
+#include "ui/worksheet/csv_rows.h"
+#include "ui/worksheet/w_worksheet.h"
+#include "ui/worksheet/worksheet_model.h"
 
+#include <QAction>
 #include <QCoreApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
 
@@ -14,14 +23,67 @@ namespace orvandel::app {
 namespace {
 
 // The main window's context menu offers its calculation as an audit sheet.
-void add_audit_commands(::orvandel::ui::w_dornik& window) {
-    auto* commands = new ui::audit_commands(window, [&window]() -> std::optional<ui::audit_items> {
+ui::audit_commands* add_audit_commands(::orvandel::ui::w_dornik& window) {
+    return new ui::audit_commands(window, [&window]() -> std::optional<ui::audit_items> {
         if (const auto& shown = window.calculation()) {
             return ui::form_calculation_sheet(shown->input, shown->result, runtime::today());
         }
         return std::nullopt;
     });
-    window.set_context_menu_filler([commands](QMenu& menu) { commands->add_to(menu); });
+}
+
+namespace ws = ::orvandel::ui::worksheet;
+
+// The form's calculation as a worksheet row: its dates arrive as 缴款期限 =
+// start − 1 day and 实际缴款日期 = end − 1 day (the form counts the start day
+// and not the end day), so the figures stay the same.
+ws::row_cells worksheet_row(const calc::late_fee_input& input) {
+    ws::row_cells row;
+    const auto at = [&row](ws::input cell) -> std::string& {
+        return row[static_cast<std::size_t>(cell)];
+    };
+    at(ws::input::amount) = calc::default_text(input.amount_due);
+    if (input.mode == calc::entry_mode::by_dates) {
+        const std::string start = calc::format_date_text(input.start_date).value_or("");
+        const std::string end = calc::format_date_text(input.end_date).value_or("");
+        at(ws::input::due_date) = ws::shift_date_text(start, -1);
+        at(ws::input::pay_date) = ws::shift_date_text(end, -1);
+    } else {
+        at(ws::input::days_before) = calc::default_text(input.days_before);
+        at(ws::input::days_after) = calc::default_text(input.days_after);
+    }
+    return row;
+}
+
+// The worksheet's 导出PDF… writes its rows as the audit sheet (every row
+// that is not blank, with the payment date of the moment).
+void add_worksheet_audit(ws::w_worksheet& window) {
+    auto* audit = new ui::audit_commands(window, [&window]() -> std::optional<ui::audit_items> {
+        const ws::worksheet_model& model = window.model();
+        ui::audit_items items;
+        items.calculation_date = runtime::today();
+        if (model.payment_date()) {
+            items.payment_date = runtime::to_qdate(*model.payment_date());
+        }
+        for (std::size_t r = 0; r < model.rows().size(); ++r) {
+            if (model.rows().blank(r)) {
+                continue;
+            }
+            ui::audit_item item;
+            item.name = runtime::qstring(model.rows().text(r, ws::input::item));
+            item.outcome = model.outcome(r);
+            item.note = runtime::qstring(
+                ::orvandel::sheet::describe(item.outcome, ::orvandel::sheet::language::chinese));
+            items.items.push_back(std::move(item));
+        }
+        if (items.items.empty()) {
+            return std::nullopt;
+        }
+        return items;
+    });
+    window.act_export_pdf->setEnabled(true);
+    QObject::connect(window.act_export_pdf, &QAction::triggered, audit->export_pdf(),
+                     &QAction::trigger);
 }
 
 } // namespace
@@ -39,17 +101,81 @@ orvandel::orvandel() : appname(QStringLiteral("orvandel")) {
 
 orvandel::~orvandel() {
     delete w_about;
+    delete w_worksheet;
     delete w_dornik;
 }
 
-void orvandel::open(const QStringList& /*commandline*/) {
+void orvandel::open_worksheet(const std::optional<calc::late_fee_input>& first_row) {
+    if (w_worksheet) {
+        w_worksheet->show();
+        w_worksheet->raise();
+        w_worksheet->activateWindow();
+        return;
+    }
+    auto* sheet = new ws::w_worksheet();
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    if (first_row) {
+        sheet->set_first_row(worksheet_row(*first_row));
+    } else {
+        sheet->set_first_row({});
+    }
+    add_worksheet_audit(*sheet);
+    w_worksheet = sheet;
+    sheet->show();
+}
+
+bool orvandel::offer_recovery() {
+    if (!QFile::exists(runtime::worksheet_recovery_path())) {
+        return false;
+    }
+    const int answer = runtime::message_box(
+        nullptr, QStringLiteral("计算底稿"),
+        QStringLiteral("上次的计算底稿没有正常关闭，还有未保存的内容。要恢复吗？"),
+        runtime::msg_icon::question, runtime::msg_buttons::yes_no);
+    if (answer != 1) {
+        QFile::remove(runtime::worksheet_recovery_path());
+        return false;
+    }
+    open_worksheet();
+    return qobject_cast<ws::w_worksheet*>(w_worksheet.data())->restore_recovery();
+}
+
+void orvandel::open(const QStringList& commandline) {
+    const qsizetype flag = commandline.indexOf(QStringLiteral("--worksheet"));
+    if (flag >= 0) {
+        if (!offer_recovery()) {
+            open_worksheet();
+        }
+        auto* sheet = qobject_cast<ws::w_worksheet*>(w_worksheet.data());
+        // Recovered rows are not given up for the file without asking.
+        if (flag + 1 < commandline.size() && sheet->ask_save_and_save()) {
+            sheet->open_file(commandline[flag + 1]);
+        }
+        return;
+    }
+    offer_recovery();
     w_dornik = new ::orvandel::ui::w_dornik();
     w_dornik->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(w_dornik, &::orvandel::ui::w_dornik::working_directory_recorded,
                      [this](const QString& path) { gs_path = path; });
     // The about window reads gs_path when it opens, as it is then.
     w_dornik->set_about_opener([this] { ::orvandel::ui::w_about::open(w_about, gs_path); });
-    add_audit_commands(*w_dornik);
+    // The context menu: the audit sheet's commands, then the worksheet. The
+    // worksheet command also has its own shortcut, shown in the menu.
+    ui::audit_commands* audit = add_audit_commands(*w_dornik);
+    auto* worksheet = new QAction(QStringLiteral("打开计算底稿(&W)"), w_dornik);
+    worksheet->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+W")));
+    worksheet->setShortcutContext(Qt::WindowShortcut);
+    w_dornik->addAction(worksheet);
+    QObject::connect(worksheet, &QAction::triggered, w_dornik, [this] {
+        const auto& shown = w_dornik->calculation();
+        open_worksheet(shown ? std::optional(shown->input) : std::nullopt);
+    });
+    w_dornik->set_context_menu_filler([audit, worksheet](QMenu& menu) {
+        audit->add_to(menu);
+        menu.addSeparator();
+        menu.addAction(worksheet);
+    });
     w_dornik->open();
 }
 

@@ -44,6 +44,16 @@ int show_modal(QWidget* parent, const shown_box& box) {
         dialog.exec();
         return dialog.clickedButton() == yes ? 1 : 2;
     }
+    if (box.buttons == msg_buttons::save_discard_cancel) {
+        QPushButton* save = dialog.addButton(QStringLiteral("保存(&S)"), QMessageBox::AcceptRole);
+        QPushButton* discard =
+            dialog.addButton(QStringLiteral("不保存(&N)"), QMessageBox::DestructiveRole);
+        QPushButton* cancel = dialog.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+        dialog.setDefaultButton(save);
+        dialog.setEscapeButton(cancel);
+        dialog.exec();
+        return dialog.clickedButton() == save ? 1 : dialog.clickedButton() == discard ? 2 : 3;
+    }
     QPushButton* ok = dialog.addButton(QMessageBox::Ok);
     dialog.setDefaultButton(ok);
     dialog.setEscapeButton(ok);

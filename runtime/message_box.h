@@ -11,7 +11,8 @@ class QWidget;
 namespace orvandel::runtime {
 
 enum class msg_icon { information, question, exclamation, stop };
-enum class msg_buttons { ok, yes_no };
+// save_discard_cancel: 保存 (1), 不保存 (2), 取消 (3); Esc and closing the box answer 取消.
+enum class msg_buttons { ok, yes_no, save_discard_cancel };
 
 // Shows a modal box; returns the number of the pressed button, 1 = first (OK or Yes),
 // 2 = second (No). default_button is 1 or 2 (for yes_no: 2 makes No the default, so

@@ -90,8 +90,10 @@ private slots:
                 offered << action->text() + u'|' + action->shortcut().toString();
             }
         });
-        QCOMPARE(offered, (QStringList{QStringLiteral("导出计算底稿(PDF)…|Ctrl+Shift+P"),
-                                       QStringLiteral("复制计算过程|Ctrl+Shift+C")}));
+        QCOMPARE(offered,
+                 (QStringList{QStringLiteral("导出计算底稿(PDF)…|Ctrl+Shift+P"),
+                              QStringLiteral("复制计算过程|Ctrl+Shift+C"), QStringLiteral("|"),
+                              QStringLiteral("打开计算底稿(&W)|Ctrl+Shift+W")}));
     }
 
     // Before any calculation, and after Reset, both commands ask for one first.

@@ -113,6 +113,15 @@ void w_dornik::keyPressEvent(QKeyEvent* event) {
         (focused_button != nullptr ? focused_button : cb_js)->click();
         return;
     }
+    // Shift+F10 opens the context menu as the Menu key does (X11 maps only
+    // the Menu key to one), below the focused control.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        QWidget* focused = focusWidget() != nullptr ? focusWidget() : this;
+        const QPoint at = focused->mapTo(this, QPoint(0, focused->height()));
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, mapToGlobal(at));
+        contextMenuEvent(&menu);
+        return;
+    }
     QWidget::keyPressEvent(event);
 }
 

@@ -1,0 +1,24 @@
+#include "runtime/state_dir.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace orvandel::runtime {
+
+QString state_directory() {
+#ifdef _WIN32
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+#else
+    const QString xdg = qEnvironmentVariable("XDG_STATE_HOME");
+    const QString base = !xdg.isEmpty() && QDir::isAbsolutePath(xdg)
+                             ? xdg
+                             : QDir::homePath() + QStringLiteral("/.local/state");
+    return base + QStringLiteral("/orvandel");
+#endif
+}
+
+QString worksheet_recovery_path() {
+    return state_directory() + QStringLiteral("/worksheet-recovery.csv");
+}
+
+} // namespace orvandel::runtime

@@ -1,0 +1,186 @@
+// Reaching the worksheet: from the main window's context menu with its
+// calculation as the first row, through the application object, after a
+// crash with the recovered rows, and as the real program with --worksheet FILE.
+
+#include "sheet_fixture.h"
+
+#include "app/orvandel.h"
+#include "runtime/file_dialog.h"
+#include "runtime/state_dir.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QMenu>
+#include <QProcess>
+#include <QRadioButton>
+#include <QTimer>
+
+using namespace orvandel;
+using namespace orvandel::test;
+
+namespace {
+
+ws::w_worksheet* worksheet_of(const app::orvandel& application) {
+    return qobject_cast<ws::w_worksheet*>(application.w_worksheet.data());
+}
+
+// The texts of the context menu that `open_menu` pops up, closed again with Esc.
+QStringList menu_texts(const std::function<void()>& open_menu) {
+    QStringList texts;
+    QTimer::singleShot(0, [&texts] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr) {
+            return;
+        }
+        for (QAction* action : menu->actions()) {
+            texts << action->text();
+        }
+        menu->close();
+    });
+    open_menu();
+    return texts;
+}
+
+} // namespace
+
+class reach_test : public QObject {
+    Q_OBJECT
+    QTemporaryDir home;
+
+private slots:
+    void initTestCase() { pin_environment(home); }
+    void cleanup() {
+        QFile::remove(runtime::worksheet_recovery_path());
+        (void)runtime::take_recorded_boxes();
+    }
+
+    // Right click, Shift+F10: the form's menu holds the one command.
+    void form_context_menu_offers_the_worksheet() {
+        app::orvandel application;
+        application.open({QStringLiteral("orvandel")});
+        ui::w_dornik* form = application.w_dornik;
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        const QStringList by_mouse = menu_texts([form] {
+            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                    form->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(form, &event);
+        });
+        QVERIFY2(by_mouse.contains(QStringLiteral("打开计算底稿(&W)")),
+                 qPrintable(by_mouse.join(u'|')));
+        const QStringList by_keys =
+            menu_texts([form] { QTest::keyClick(form->em_yjsk, Qt::Key_F10, Qt::ShiftModifier); });
+        QCOMPARE(by_keys, by_mouse);
+        QVERIFY(application.w_worksheet.isNull());
+    }
+
+    // The form's calculation arrives as row 1, its dates as 缴款期限 = start − 1
+    // and 实际缴款日期 = end − 1, with the same figures; after Reset, nothing.
+    void form_calculation_becomes_the_first_row_data() {
+        QTest::addColumn<bool>("by_days");
+        QTest::newRow("by_dates") << false;
+        QTest::newRow("by_days") << true;
+    }
+    void form_calculation_becomes_the_first_row() {
+        QFETCH(bool, by_days);
+        app::orvandel application;
+        application.open({QStringLiteral("orvandel")});
+        ui::w_dornik* form = application.w_dornik;
+        form->em_yjsk->set_text(QStringLiteral("12345.67"));
+        if (by_days) {
+            form->em_znts4->set_text(QStringLiteral("15"));
+            form->em_znts3->set_text(QStringLiteral("30"));
+            form->rb_2->setChecked(true);
+        } else {
+            form->em_2->set_text(QStringLiteral("2001-04-21"));
+            form->em_3->set_text(QStringLiteral("2001-05-10"));
+        }
+        form->cb_js->click();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        const QString total_fee = form->em_znj->text();
+        QTest::keyClick(form, Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier);
+        ws::w_worksheet* sheet = worksheet_of(application);
+        QVERIFY(sheet != nullptr && sheet->isVisible());
+        const QStringList first = shown_row(sheet->model(), 0).split(u'|');
+        QCOMPARE(first[1], QStringLiteral("12,345.67"));
+        if (by_days) {
+            QCOMPARE(first.mid(2, 4).join(u'|'), QStringLiteral("||15|30"));
+        } else {
+            QCOMPARE(first.mid(2, 2).join(u'|'), QStringLiteral("2001-04-20|2001-05-09"));
+        }
+        QCOMPARE(first[9], total_fee);
+        QVERIFY(sheet->model().undo_stack().isClean());
+        sheet->close();
+        QTRY_VERIFY(application.w_worksheet.isNull());
+
+        form->cb_fxjs->click();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QTest::keyClick(form, Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(worksheet_of(application) != nullptr);
+        QVERIFY(worksheet_of(application)->model().rows().blank(0));
+    }
+
+    // After a crash the next start offers the unsaved rows back.
+    void next_start_offers_the_recovered_rows() {
+        {
+            ws::w_worksheet lost;
+            fill(lost.model(), {row("增值税", "100", "2024-03-01", "2024-03-11")});
+            lost.model().setData(lost.model().index(0, 0), QStringLiteral("未保存"), Qt::EditRole);
+            lost.write_recovery();
+            lost.model().undo_stack().setClean(); // gone without closing
+        }
+        runtime::push_answer(1);
+        app::orvandel application;
+        application.open({QStringLiteral("orvandel"), QStringLiteral("--worksheet")});
+        const auto boxes = runtime::take_recorded_boxes();
+        QCOMPARE(boxes.size(), std::size_t{1});
+        QCOMPARE(boxes[0].buttons, runtime::msg_buttons::yes_no);
+        QVERIFY(application.w_dornik.isNull());
+        ws::w_worksheet* sheet = worksheet_of(application);
+        QVERIFY(sheet != nullptr);
+        QCOMPARE(runtime::qstring(sheet->model().shown_text(0, 0)), QStringLiteral("未保存"));
+        QVERIFY(!sheet->model().undo_stack().isClean());
+        sheet->model().undo_stack().setClean();
+    }
+
+    // 导出PDF… writes the worksheet's rows as the audit sheet.
+    void export_pdf_writes_the_audit_sheet() {
+        app::orvandel application;
+        application.open_worksheet();
+        ws::w_worksheet* sheet = worksheet_of(application);
+        QVERIFY(sheet->act_export_pdf->isEnabled());
+        fill(sheet->model(), {row("增值税", "100", "2024-03-01", "2024-03-11")});
+        const QString path = home.filePath(QStringLiteral("audit.pdf"));
+        runtime::push_save_file_name(path);
+        sheet->act_export_pdf->trigger();
+        QFile pdf(path);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY(pdf.read(5) == "%PDF-");
+        QVERIFY(runtime::take_recorded_boxes().empty());
+    }
+
+    // The real program: `orvandel --worksheet FILE` opens only the worksheet
+    // with FILE, paints and (asked to for this test) ends with 0.
+    void program_opens_a_file_in_the_worksheet() {
+        const QString path = home.filePath(QStringLiteral("items.csv"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(
+            "项目,应缴税款金额,缴款期限,实际缴款日期\r\n增值税,100,2024-03-01,2024-03-11\r\n");
+        file.close();
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("ORVANDEL_EXIT_AFTER_FIRST_PAINT"), QStringLiteral("1"));
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(ORVANDEL_PROGRAM), {QStringLiteral("--worksheet"), path});
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+    }
+};
+
+QTEST_MAIN(reach_test)
+#include "reach_test.moc"
