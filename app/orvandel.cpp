@@ -84,6 +84,9 @@ void add_worksheet_audit(ws::w_worksheet& window) {
     window.act_export_pdf->setEnabled(true);
     QObject::connect(window.act_export_pdf, &QAction::triggered, audit->export_pdf(),
                      &QAction::trigger);
+    window.act_print->setEnabled(true);
+    QObject::connect(window.act_print, &QAction::triggered, audit,
+                     &ui::audit_commands::print_with_preview);
 }
 
 } // namespace

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QStandardPaths>
 #include <QWidget>
 
@@ -75,6 +77,29 @@ void audit_commands::export_to_file() {
                              QStringLiteral("无法写入文件“%1”。请检查文件夹是否存在、是否有写入"
                                             "权限，然后重新导出。已有的同名文件不受影响。")
                                  .arg(QDir::toNativeSeparators(path)),
+                             runtime::msg_icon::exclamation);
+    }
+}
+
+void audit_commands::print_with_preview() {
+    const std::optional<audit_items> sheet = current_or_tell(QStringLiteral("打印计算底稿"));
+    if (!sheet) {
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("滞纳金计算底稿"));
+    QPrintPreviewDialog preview(&printer, &window_);
+    preview.setWindowTitle(QStringLiteral("打印预览 - 滞纳金计算底稿"));
+    bool drawn = true;
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [&sheet, &drawn](QPrinter* target) {
+                drawn = print_audit_sheet(*target, *sheet) && drawn;
+            });
+    preview.exec();
+    if (!drawn) {
+        runtime::message_box(&window_, QStringLiteral("提示"),
+                             QStringLiteral("打印失败：计算底稿没有能画到打印机上。请检查打印机"
+                                            "的状态，然后重新打印。"),
                              runtime::msg_icon::exclamation);
     }
 }

@@ -43,6 +43,11 @@ public:
     [[nodiscard]] QAction* export_pdf() const { return export_pdf_; }
     [[nodiscard]] QAction* copy_text() const { return copy_text_; }
 
+    // Shows the sheet in a print preview, whose print button opens the
+    // system's print dialog. Not in the menu add_to fills; a window with a
+    // 打印… command of its own calls it.
+    void print_with_preview();
+
 private:
     void export_to_file();
     void copy_to_clipboard();

@@ -79,8 +79,8 @@ public:
     QAction* act_open = nullptr;
     QAction* act_save = nullptr;
     QAction* act_save_as = nullptr;
-    // The audit sheet: printing (disabled: the audit sheet has no print
-    // command yet) and PDF export (enabled when the application wires it in).
+    // The audit sheet: printing with a preview and PDF export, enabled when
+    // the application wires them in.
     QAction* act_print = nullptr;
     QAction* act_export_pdf = nullptr;
     QAction* act_close = nullptr;

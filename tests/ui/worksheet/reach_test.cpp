@@ -13,6 +13,8 @@
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QMenu>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QRadioButton>
 #include <QTimer>
@@ -159,6 +161,29 @@ private slots:
         QFile pdf(path);
         QVERIFY(pdf.open(QIODevice::ReadOnly));
         QVERIFY(pdf.read(5) == "%PDF-");
+        QVERIFY(runtime::take_recorded_boxes().empty());
+    }
+
+    // 打印… shows the audit sheet in a print preview, one page for one item.
+    void print_shows_the_audit_sheet_in_a_preview() {
+        app::orvandel application;
+        application.open_worksheet();
+        ws::w_worksheet* sheet = worksheet_of(application);
+        QVERIFY(sheet->act_print->isEnabled());
+        fill(sheet->model(), {row("增值税", "100", "2024-03-01", "2024-03-11")});
+        int pages = -1;
+        QTimer::singleShot(0, [&pages] {
+            auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+            if (preview == nullptr) {
+                return;
+            }
+            if (auto* view = preview->findChild<QPrintPreviewWidget*>()) {
+                pages = view->pageCount();
+            }
+            preview->reject();
+        });
+        sheet->act_print->trigger();
+        QCOMPARE(pages, 1);
         QVERIFY(runtime::take_recorded_boxes().empty());
     }
 
