@@ -1,5 +1,6 @@
-// The worksheet's files: opening and saving CSV, and the recovery file that
-// keeps unsaved rows safe across a crash.
+// The worksheet's files: opening and saving CSV and Excel workbooks (the
+// file name's extension chooses), and the recovery file that keeps unsaved
+// rows safe across a crash.
 
 #include "ui/worksheet/w_worksheet.h"
 
@@ -11,6 +12,11 @@
 #include "runtime/state_dir.h"
 #include "runtime/text_file.h"
 #include "sheet/csv.h"
+#include "sheet/result_cells.h"
+#if ORVANDEL_XLSX
+#include "sheet/xlsx_reader.h"
+#include "sheet/xlsx_writer.h"
+#endif
 
 #include <QDir>
 #include <QFile>
@@ -18,12 +24,21 @@
 #include <QFileInfo>
 #include <QProgressDialog>
 #include <QStatusBar>
+#include <filesystem>
 
 namespace orvandel::ui::worksheet {
 
 namespace {
 
+#if ORVANDEL_XLSX
+const QString file_filter = QStringLiteral("CSV 文件 (*.csv);;Excel 工作簿 (*.xlsx);;所有文件 (*)");
+#else
 const QString file_filter = QStringLiteral("CSV 文件 (*.csv);;所有文件 (*)");
+#endif
+
+bool is_workbook(const QString& path) {
+    return QFileInfo(path).suffix().compare(QStringLiteral("xlsx"), Qt::CaseInsensitive) == 0;
+}
 
 void tell(QWidget* parent, const QString& text) {
     runtime::message_box(parent, QStringLiteral("计算底稿"), text, runtime::msg_icon::exclamation);
@@ -51,6 +66,62 @@ QString row_count_text(std::size_t rows) {
 
 } // namespace
 
+#if ORVANDEL_XLSX
+namespace {
+
+// A workbook's sheet as CSV text, so that it is read by the same rules as a
+// CSV file (column names, the form's dates, result columns left out).
+std::string csv_of(const sheet::table& book) {
+    std::string out;
+    const auto put_row = [&out](const auto& cells, const auto& text_of) {
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            if (c > 0) {
+                out.push_back(',');
+            }
+            append_cell(out, text_of(cells[c]));
+        }
+        out += "\r\n";
+    };
+    put_row(book.header, [](const std::string& name) { return std::string_view(name); });
+    for (const auto& row : book.rows) {
+        put_row(row, [](const sheet::cell& cell) { return sheet::cell_text(cell); });
+    }
+    return out;
+}
+
+} // namespace
+
+std::string w_worksheet::workbook_bytes(QString& problem) const {
+    const row_store& rows = model_->rows();
+    const std::size_t count = rows_to_write(rows);
+    sheet::table book;
+    std::vector<std::optional<sheet::column>> roles;
+    for (int c = 0; c < shown_column_count; ++c) {
+        roles.emplace_back(shown_column(c));
+        book.header.emplace_back(sheet::column_name(shown_column(c), sheet::language::chinese));
+    }
+    std::size_t left_out = 0;
+    for (std::size_t r = 0; r < count; ++r) {
+        const bool computed = !rows.blank(r) && model_->outcome(r).ok;
+        left_out += !rows.blank(r) && !computed ? 1U : 0U;
+        std::vector<sheet::cell> cells;
+        for (int c = 0; c < shown_column_count; ++c) {
+            cells.push_back(sheet::result_cell(
+                roles[static_cast<std::size_t>(c)],
+                model_->shown_text(r, c, worksheet_model::figures::plain), computed));
+        }
+        book.rows.push_back(std::move(cells));
+    }
+    book.totals = sheet::totals_row(roles, sheet::language::chinese, left_out);
+    auto bytes = sheet::write_xlsx(book, {"计算底稿"});
+    if (!bytes) {
+        problem = runtime::qstring(sheet::describe(bytes.error(), sheet::language::chinese));
+        return {};
+    }
+    return std::move(bytes).value();
+}
+#endif
+
 std::string w_worksheet::csv_text() const {
     const row_store& rows = model_->rows();
     const std::size_t count = rows_to_write(rows);
@@ -76,7 +147,27 @@ std::string w_worksheet::csv_text() const {
 }
 
 bool w_worksheet::open_file(const QString& path) {
-    const runtime::read_text read = runtime::read_text_file(path);
+    runtime::read_text read;
+    if (is_workbook(path)) {
+#if ORVANDEL_XLSX
+        const auto book = sheet::read_xlsx_file(std::filesystem::path(path.toStdU16String()));
+        if (!book) {
+            tell(this, QStringLiteral("无法读取“%1”：%2")
+                           .arg(path, runtime::qstring(sheet::describe(book.error(),
+                                                                       sheet::language::chinese))));
+            return false;
+        }
+        read.ok = true;
+        read.utf8 = csv_of(*book);
+        read.encoding = QStringLiteral("Excel 工作簿");
+#else
+        tell(this, QStringLiteral("这一版本不能读取 Excel 工作簿“%1”，请另存为 CSV 文件再打开。")
+                       .arg(path));
+        return false;
+#endif
+    } else {
+        read = runtime::read_text_file(path);
+    }
     if (!read.ok) {
         tell(this, read.problem);
         return false;
@@ -134,7 +225,19 @@ bool w_worksheet::open_file(const QString& path) {
 }
 
 bool w_worksheet::save_file(const QString& path) {
-    const QString problem = runtime::write_file_atomically(path, csv_text());
+    QString problem;
+    if (is_workbook(path)) {
+#if ORVANDEL_XLSX
+        const std::string bytes = workbook_bytes(problem);
+        if (problem.isEmpty()) {
+            problem = runtime::write_file_atomically(path, bytes);
+        }
+#else
+        problem = QStringLiteral("这一版本不能写 Excel 工作簿，请另存为 CSV 文件。");
+#endif
+    } else {
+        problem = runtime::write_file_atomically(path, csv_text());
+    }
     if (!problem.isEmpty()) {
         tell(this, problem);
         return false;
@@ -143,7 +246,10 @@ bool w_worksheet::save_file(const QString& path) {
     model_->undo_stack().setClean();
     forget_recovery();
     update_title();
-    statusBar()->showMessage(QStringLiteral("已保存“%1”（UTF-8）").arg(QFileInfo(path).fileName()));
+    statusBar()->showMessage(
+        QStringLiteral("已保存“%1”（%2）")
+            .arg(QFileInfo(path).fileName(),
+                 is_workbook(path) ? QStringLiteral("Excel 工作簿") : QStringLiteral("UTF-8")));
     return true;
 }
 

@@ -75,6 +75,23 @@ private slots:
         QVERIFY(again->windowTitle().startsWith(QStringLiteral("round trip.csv - 计算底稿")));
     }
 
+#if ORVANDEL_XLSX
+    // An Excel workbook saved and opened again shows the same rows; its
+    // totals row is the workbook's own, not an item.
+    void saved_workbook_opens_as_it_was() {
+        opened_sheet sheet;
+        fill(sheet.model(), sample_rows());
+        const QStringList shown = snapshot(sheet.model());
+        const QString path = home.filePath(QStringLiteral("round trip.xlsx"));
+        QVERIFY(sheet->save_file(path));
+        QVERIFY(read_bytes(path).startsWith("PK"));
+        opened_sheet again;
+        QVERIFY(again->open_file(path));
+        QCOMPARE(snapshot(again.model()), shown);
+        QVERIFY(again->statusBar()->currentMessage().contains(QStringLiteral("Excel 工作簿")));
+    }
+#endif
+
     // Excel and WPS save CSV in GBK on Chinese Windows.
     void gbk_file_is_read_as_gb18030() {
         QStringEncoder gbk("GB18030");
