@@ -25,9 +25,15 @@ calc::date day(int y, unsigned m, unsigned d) {
 
 using parts = std::map<std::string, std::string>;
 
+// A file of this test's own: CTest runs the tests of this program side by side.
+std::string temp_path(const std::string& suffix) {
+    return testing::TempDir() + "orvandel_" +
+           testing::UnitTest::GetInstance()->current_test_info()->name() + suffix;
+}
+
 // A zip archive of `files`, stored or deflated, built with libzip.
 std::string zip_of(const parts& files, bool deflate = true) {
-    const std::string path = testing::TempDir() + "orvandel_xlsx_test.zip";
+    const std::string path = temp_path(".zip");
     int error = 0;
     zip_t* zip = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     EXPECT_NE(zip, nullptr);
@@ -230,7 +236,7 @@ TEST(XlsxWrite, ReadsBackAsWritten) {
 TEST(XlsxRead, FromAFile) {
     const auto bytes = write_xlsx(sample_table());
     ASSERT_TRUE(bytes.ok());
-    const std::string path = testing::TempDir() + "orvandel_read_file.xlsx";
+    const std::string path = temp_path(".xlsx");
     std::ofstream(path, std::ios::binary) << *bytes;
     const auto read = read_xlsx_file(path);
     ASSERT_TRUE(read.ok());
