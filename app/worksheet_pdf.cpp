@@ -128,8 +128,23 @@ row_cells csv_cells(const sheet::csv_record& record, std::vector<std::string>& s
     return cells;
 }
 
-// The sheet of the rows of a CSV file (as UTF-8); nothing, with `problem` set,
-// when it has no usable header.
+// Reads the header into `items`. The payment date stands in for a missing
+// 实际缴款日期 only where the file has a 缴款期限 column; without one the sheet
+// shows none. False, with `problem` set, when the header names no amount.
+bool start_items(item_reader& items, const row_cells& header,
+                 const std::optional<calc::date>& payment_date, ui::audit_items& sheet,
+                 std::optional<calc::date>& payment, QString& problem) {
+    if (!items.read_header(header)) {
+        problem = QStringLiteral("the header names no amount column (amount or 应缴税款金额)");
+        return false;
+    }
+    payment = items.has(sheet::column::due_date) ? payment_date : std::nullopt;
+    if (!payment) {
+        sheet.payment_date = QDate();
+    }
+    return true;
+}
+
 // The sheet of the rows of the first worksheet of a workbook (its totals row
 // is no item); nothing, with `problem` set, when it cannot be read or has no
 // usable header.
@@ -142,14 +157,10 @@ std::optional<ui::audit_items> read_workbook_rows(const QString& path,
         return std::nullopt;
     }
     item_reader items;
-    if (!items.read_header(row_cells(table->header.begin(), table->header.end()))) {
-        problem = QStringLiteral("the header names no amount column (amount or 应缴税款金额)");
+    std::optional<calc::date> payment;
+    if (!start_items(items, row_cells(table->header.begin(), table->header.end()), payment_date,
+                     sheet, payment, problem)) {
         return std::nullopt;
-    }
-    const std::optional<calc::date> payment =
-        items.has(sheet::column::due_date) ? payment_date : std::nullopt;
-    if (!payment) {
-        sheet.payment_date = QDate();
     }
     std::vector<std::string> texts;
     row_cells cells;
@@ -165,6 +176,8 @@ std::optional<ui::audit_items> read_workbook_rows(const QString& path,
     return sheet;
 }
 
+// The sheet of the rows of a CSV file (as UTF-8); nothing, with `problem` set,
+// when it has no usable header.
 std::optional<ui::audit_items> read_csv_rows(const QByteArray& text,
                                              const std::optional<calc::date>& payment_date,
                                              ui::audit_items sheet, QString& problem) {
@@ -177,14 +190,9 @@ std::optional<ui::audit_items> read_csv_rows(const QByteArray& text,
         problem = QStringLiteral("the file is empty; it needs a header row");
         return std::nullopt;
     }
-    if (!items.read_header(csv_cells(record, scratch))) {
-        problem = QStringLiteral("the header names no amount column (amount or 应缴税款金额)");
+    std::optional<calc::date> payment;
+    if (!start_items(items, csv_cells(record, scratch), payment_date, sheet, payment, problem)) {
         return std::nullopt;
-    }
-    const std::optional<calc::date> payment =
-        items.has(sheet::column::due_date) ? payment_date : std::nullopt;
-    if (!payment) {
-        sheet.payment_date = QDate();
     }
     // Blank lines are held back: at the end of the file they are dropped, and
     // before another row each is a row (with no amount, so in error).
