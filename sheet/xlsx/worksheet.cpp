@@ -217,7 +217,19 @@ private:
             failure = fail(xlsx_read_error::bad_cell, "a cell outside any row");
             return;
         }
-        if (const auto ref = attribute(attributes, "r")) {
+        // Read in one pass: a sheet has millions of cells.
+        std::optional<std::string_view> ref, type, style;
+        for (const char** at = attributes; *at != nullptr; at += 2) {
+            const std::string_view name(at[0]);
+            if (name == "r") {
+                ref = at[1];
+            } else if (name == "t") {
+                type = at[1];
+            } else if (name == "s") {
+                style = at[1];
+            }
+        }
+        if (ref) {
             const auto at = cell_reference(*ref);
             if (!at) {
                 failure = fail(xlsx_read_error::bad_cell, "cell reference " + std::string(*ref));
@@ -240,8 +252,8 @@ private:
             return;
         }
         next_column_ = column_ + 1;
-        type_ = type_of(attribute(attributes, "t").value_or("n"));
-        style_ = whole_number(attribute(attributes, "s").value_or("0")).value_or(0);
+        type_ = type_of(type.value_or("n"));
+        style_ = whole_number(style.value_or("0")).value_or(0);
     }
 
     void finish_cell() {

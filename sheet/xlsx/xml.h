@@ -14,12 +14,11 @@
 
 namespace orvandel::sheet::xlsx {
 
-// Element and attribute names arrive as "namespace|local"; the parts are told
-// apart by local names, so both the usual and the strict namespaces work.
+// The name without its namespace prefix: "c" of "x:c".
 [[nodiscard]] std::string_view local_name(const char* name);
 
 // The value of the attribute with local name `name`; with `qualified`, only
-// one in a namespace (r:id), without, only one without (Id, Target).
+// one with a namespace prefix (r:id), without, only one without (Id, Target).
 [[nodiscard]] std::optional<std::string_view>
 attribute(const char** attributes, std::string_view name, bool qualified = false);
 
