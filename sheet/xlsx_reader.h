@@ -51,7 +51,7 @@ namespace orvandel::sheet {
 
 struct xlsx_limits {
     // The list of parts that opening an archive reads whole: its size
-    // bounds the memory the archive takes (about six times it).
+    // bounds the memory the archive takes (a few times it).
     std::uint64_t directory_bytes = std::uint64_t{4} << 20;
     // Decompressed sizes: one part, and all the parts read. A part may also
     // expand to at most `expansion` times its compressed size, once past

@@ -16,8 +16,8 @@ namespace {
 
 // ---- the directory, before libzip reads it ----------------------------------
 //
-// libzip reads an archive's whole directory when it opens it, taking about
-// six times the directory's size. The directory's size and number of parts
+// libzip reads an archive's whole directory when it opens it, taking memory
+// in proportion to it (a few times its size). The directory's size and number of parts
 // are declared by the end-of-directory record (and its zip64 form) within
 // the file's last 64 KiB; every such record found there is checked, as
 // libzip may take any one of them.

@@ -52,8 +52,7 @@ std::string where(std::size_t row, std::size_t column) {
     return column_letters(column) + std::to_string(row + 1);
 }
 
-} // namespace
-
+// The shortest decimal text that reads back as `value`, in plain notation.
 std::string shortest_decimal(double value) {
     std::array<char, 400> buffer{};
     const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
@@ -62,6 +61,7 @@ std::string shortest_decimal(double value) {
     return text == "-0" ? "0" : text;
 }
 
+// `text` with zeros added to at least `decimals` decimals.
 std::string padded(std::string text, int decimals) {
     if (decimals <= 0) {
         return text;
@@ -78,6 +78,11 @@ std::string padded(std::string text, int decimals) {
     return text;
 }
 
+// "B3" as a 0-based row and column, within Excel's sheet.
+struct cell_position {
+    std::size_t row = 0, column = 0;
+};
+
 std::optional<cell_position> cell_reference(std::string_view reference) {
     std::size_t column = 0;
     std::size_t i = 0;
@@ -91,6 +96,8 @@ std::optional<cell_position> cell_reference(std::string_view reference) {
     return cell_position{*row - 1, column - 1};
 }
 
+// The range of a formula "SUM(X2:Xn)" (with or without "="), as the totals
+// row has it; nothing for any other formula.
 std::optional<sum_range> sum_formula(std::string_view formula) {
     if (formula.starts_with('=')) {
         formula.remove_prefix(1);
@@ -110,6 +117,8 @@ std::optional<sum_range> sum_formula(std::string_view formula) {
     }
     return sum_range{from->column, from->row, to->row};
 }
+
+} // namespace
 
 // Builds each row from its cell elements and pauses the parse at its end.
 class worksheet_reader::handler final : public xml_handler {

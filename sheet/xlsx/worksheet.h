@@ -58,20 +58,4 @@ private:
     maybe_problem problem_;
 };
 
-// The shortest decimal text that reads back as `value`, in plain notation.
-[[nodiscard]] std::string shortest_decimal(double value);
-
-// `text` with zeros added to at least `decimals` decimals.
-[[nodiscard]] std::string padded(std::string text, int decimals);
-
-// "B3" as a 0-based row and column, within Excel's sheet.
-struct cell_position {
-    std::size_t row = 0, column = 0;
-};
-[[nodiscard]] std::optional<cell_position> cell_reference(std::string_view reference);
-
-// The range of a formula "SUM(X2:Xn)" (with or without "="), as the totals
-// row has it; nothing for any other formula.
-[[nodiscard]] std::optional<sum_range> sum_formula(std::string_view formula);
-
 } // namespace orvandel::sheet::xlsx
