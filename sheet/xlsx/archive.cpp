@@ -98,8 +98,20 @@ std::uint64_t declared_directory(source_bytes& file, std::uint64_t file_size) {
     return largest;
 }
 
+// libzip's words for an error. zip_error_strerror() keeps the text it makes
+// in the error, and not every owner of an error frees it: the text is made
+// from a copy, freed here.
+std::string error_text(const zip_error_t* error) {
+    zip_error_t copy;
+    zip_error_init(&copy);
+    zip_error_set(&copy, zip_error_code_zip(error), zip_error_code_system(error));
+    std::string text = zip_error_strerror(&copy);
+    zip_error_fini(&copy);
+    return text;
+}
+
 std::string source_failure(zip_source_t* source) {
-    return zip_error_strerror(zip_source_error(source));
+    return error_text(zip_source_error(source));
 }
 
 // Opens `source` as an archive (taking it over), once its directory is
@@ -188,7 +200,7 @@ calc::result<std::size_t, problem> part_reader::read(char* into, std::size_t siz
     const zip_int64_t got = zip_fread(file_, into, size);
     if (got < 0) {
         return fail(xlsx_read_error::damaged_part,
-                    name_ + ": " + zip_error_strerror(zip_file_get_error(file_)));
+                    name_ + ": " + error_text(zip_file_get_error(file_)));
     }
     const auto count = static_cast<std::uint64_t>(got);
     done_ += count;
@@ -268,7 +280,7 @@ calc::result<part_reader, problem> archive::open_part(const std::string& name) {
     zip_stat_init(&stat);
     if (zip_stat_index(zip_, at, 0, &stat) != 0 || (stat.valid & ZIP_STAT_SIZE) == 0 ||
         (stat.valid & ZIP_STAT_COMP_SIZE) == 0) {
-        return fail(xlsx_read_error::damaged_part, name + ": " + zip_strerror(zip_));
+        return fail(xlsx_read_error::damaged_part, name + ": " + error_text(zip_get_error(zip_)));
     }
     if (stat.size > limits_.part_bytes) {
         return fail(xlsx_read_error::part_too_large, name, limits_.part_bytes);
@@ -281,7 +293,7 @@ calc::result<part_reader, problem> archive::open_part(const std::string& name) {
     }
     zip_file_t* file = zip_fopen_index(zip_, at, 0);
     if (file == nullptr) {
-        return fail(xlsx_read_error::damaged_part, name + ": " + zip_strerror(zip_));
+        return fail(xlsx_read_error::damaged_part, name + ": " + error_text(zip_get_error(zip_)));
     }
     return part_reader(file, name, stat.size, total_, limits_.total_bytes);
 }

@@ -405,6 +405,7 @@ std::vector<std::vector<cell>> all_rows(xlsx_rows& rows) {
     return out;
 }
 
+// The reader reads `file` where it lies: it must outlive the reader.
 xlsx_rows open_ok(const std::string& file, const xlsx_read_options& options = {}) {
     auto opened = xlsx_rows::open_bytes(file, options);
     if (!opened) {
@@ -458,7 +459,8 @@ TEST(XlsxRows, OneRowAtATime) {
 TEST(XlsxRows, ExcelsLastCell) {
     const std::string rows = R"(<row r="1"><c r="A1" t="inlineStr"><is><t>first</t></is></c></row>)"
                              R"(<row r="1048576"><c r="XFD1048576"><v>7</v></c></row>)";
-    xlsx_rows reader = open_ok(zip_of(workbook(rows)));
+    const std::string file = zip_of(workbook(rows));
+    xlsx_rows reader = open_ok(file);
     std::vector<cell> row;
     ASSERT_TRUE(reader.next(row));
     std::size_t count = 0;
@@ -477,7 +479,8 @@ TEST(XlsxRows, AProblemEndsTheRows) {
     const std::string rows = "<row r=\"1\">" + text_cell("A1", "amount") + "</row>" +
                              R"(<row r="2"><c r="A2"><v>1</v></c></row>)" +
                              R"(<row r="3"><c r="A3"><v>x</v></c></row>)";
-    xlsx_rows reader = open_ok(zip_of(workbook(rows)));
+    const std::string file = zip_of(workbook(rows));
+    xlsx_rows reader = open_ok(file);
     const auto got = all_rows(reader);
     EXPECT_EQ(got.size(), 1u); // the header; row 2 waits to show it is not the totals
     ASSERT_TRUE(reader.problem().has_value());
