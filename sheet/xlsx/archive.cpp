@@ -246,6 +246,9 @@ calc::result<std::unique_ptr<archive>, problem> archive::open_bytes(std::string_
     if (file.size() > limits.file_bytes) {
         return fail(xlsx_read_error::file_too_large, {}, limits.file_bytes);
     }
+    if (file.empty()) {
+        return fail(xlsx_read_error::not_a_workbook, "an empty file"); // libzip cannot seek in one
+    }
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* source = zip_source_buffer_create(file.data(), file.size(), 0, &error);

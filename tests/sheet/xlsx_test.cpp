@@ -260,6 +260,9 @@ TEST(XlsxRead, FromAFileOrBytes) {
     const auto missing = read_xlsx_file(path + ".none");
     ASSERT_FALSE(missing.ok());
     EXPECT_EQ(missing.error().what, xlsx_read_error::cannot_open);
+    EXPECT_EQ(read_xlsx({}).error().what, xlsx_read_error::not_a_workbook);
+    std::ofstream(path, std::ios::binary | std::ios::trunc).flush();
+    EXPECT_EQ(read_xlsx_file(path).error().what, xlsx_read_error::not_a_workbook);
     std::remove(path.c_str());
 }
 
