@@ -2,13 +2,12 @@
 
 #include "options.h"
 #include "single.h"
-#include "workbook_batch.h"
 
 #include "sheet/batch.h"
 
 #if ORVANDEL_XLSX
-#include "sheet/xlsx_reader.h"
-#include "sheet/xlsx_writer.h"
+#include "sheet/workbook_sink.h"
+#include "sheet/workbook_source.h"
 #endif
 
 #include <array>
@@ -97,26 +96,6 @@ int finish(std::ostream& out, std::ostream& err, int status) {
     return status;
 }
 
-#if ORVANDEL_XLSX
-// All of `in`, or nothing when it holds more than `limit` bytes or fails.
-std::optional<std::string> read_all(std::istream& in, std::size_t limit) {
-    std::string bytes;
-    std::array<char, 1 << 16> chunk{};
-    while (in) {
-        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-        const auto got = static_cast<std::size_t>(in.gcount());
-        if (bytes.size() + got > limit) {
-            return std::nullopt;
-        }
-        bytes.append(chunk.data(), got);
-    }
-    if (in.bad()) {
-        return std::nullopt;
-    }
-    return bytes;
-}
-#endif
-
 // Opens the output only when there is something to write, so that a bad
 // input never empties it.
 std::unique_ptr<std::ostream> open_output(const batch_options& request, std::ostream& err,
@@ -128,114 +107,6 @@ std::unique_ptr<std::ostream> open_output(const batch_options& request, std::ost
         fail(err, "cannot open " + output_path + ": " + why);
     }
     return opened;
-}
-
-#if ORVANDEL_XLSX
-// The worksheet of the workbook `in` holds, or nothing and why not.
-std::optional<sheet::table> read_workbook(std::istream& in, const batch_options& request,
-                                          std::string& why_not) {
-    sheet::xlsx_read_options options;
-    options.sheet = std::string(request.sheet.value_or(""));
-    const auto bytes = read_all(in, options.limits.file_bytes);
-    const auto table = bytes ? sheet::read_xlsx(*bytes, options)
-                             : sheet::xlsx_read_problem{sheet::xlsx_read_error::file_too_large, {}};
-    if (!table) {
-        why_not = sheet::describe(table.error(), sheet::language::english);
-        return std::nullopt;
-    }
-    return *table;
-}
-
-// The batch's results as a workbook, written to the output file.
-int write_workbook(const batch_options& request, sheet::batch_job& job,
-                   const std::optional<sheet::table>& input, std::ostream& err,
-                   file_access& files) {
-    std::ostringstream results;
-    const sheet::batch_status status = job.run(results);
-    if (status == sheet::batch_status::unusable) {
-        return fail(err, job.problem());
-    }
-    const auto bytes = sheet::write_xlsx(typed_results(results.str(), input ? &*input : nullptr));
-    if (!bytes) {
-        return fail(err, "cannot write " + std::string(*request.output) + ": " +
-                             sheet::describe(bytes.error(), sheet::language::english));
-    }
-    const auto target = open_output(request, err, files);
-    if (!target) {
-        return exit_usage;
-    }
-    target->write(bytes->data(), static_cast<std::streamsize>(bytes->size()));
-    return finish(*target, err, static_cast<int>(status));
-}
-
-#else
-constexpr std::string_view no_workbooks =
-    "this orvandel-cli was built without Excel workbooks; use CSV files";
-
-std::optional<sheet::table> read_workbook(std::istream&, const batch_options&,
-                                          std::string& why_not) {
-    why_not = no_workbooks;
-    return std::nullopt;
-}
-
-int write_workbook(const batch_options&, sheet::batch_job&, const std::optional<sheet::table>&,
-                   std::ostream& err, file_access&) {
-    return fail(err, no_workbooks);
-}
-#endif
-
-int run_batch(const batch_options& request, std::istream& in, std::ostream& out, std::ostream& err,
-              file_access& files) {
-    const std::string input_path(request.input);
-    const bool from_stdin = input_path == "-";
-    const bool to_stdout = !request.output || *request.output == "-";
-    const bool workbook_in = !from_stdin && is_workbook_path(input_path);
-    const bool workbook_out = !to_stdout && is_workbook_path(*request.output);
-    if (request.sheet && !workbook_in) {
-        return fail(err, "--sheet needs an .xlsx input");
-    }
-    if (!from_stdin && !to_stdout && files.same_file(input_path, std::string(*request.output))) {
-        return fail(err, "-o names the input file; write the output elsewhere");
-    }
-    std::string why;
-    std::unique_ptr<std::istream> opened_input;
-    if (!from_stdin) {
-        opened_input = files.open_input(input_path, why);
-        if (!opened_input) {
-            return fail(err, "cannot open " + input_path + ": " + why);
-        }
-    }
-    // A workbook is read whole and handed to the batch as the CSV it stands for.
-    std::optional<sheet::table> input_table;
-    std::istringstream converted;
-    if (workbook_in) {
-        std::string why_not;
-        input_table = read_workbook(*opened_input, request, why_not);
-        if (!input_table) {
-            return fail(err, "cannot read " + input_path + ": " + why_not);
-        }
-        converted.str(table_as_csv(*input_table));
-    }
-    sheet::batch_job job(from_stdin ? in : workbook_in ? converted : *opened_input);
-    if (!job.read_header()) {
-        return fail(err, job.problem());
-    }
-    if (workbook_out) {
-        return write_workbook(request, job, input_table, err, files);
-    }
-    std::unique_ptr<std::ostream> opened_output;
-    if (!to_stdout) {
-        opened_output = open_output(request, err, files);
-        if (!opened_output) {
-            return exit_usage;
-        }
-    }
-    std::ostream& target = to_stdout ? out : *opened_output;
-    const sheet::batch_status status = job.run(target);
-    if (status == sheet::batch_status::unusable) {
-        return fail(err, job.problem());
-    }
-    return finish(target, err, static_cast<int>(status));
 }
 
 // The file a UTF-8 name names. On Windows, whose file names are UTF-16, the
@@ -271,6 +142,123 @@ std::unique_ptr<Stream> open_file(const std::string& name, std::ios::openmode mo
         return nullptr;
     }
     return file;
+}
+
+// The path names an Excel workbook: it ends in ".xlsx", in any case.
+bool is_workbook_path(std::string_view path) {
+    constexpr std::string_view extension = ".xlsx";
+    if (path.size() < extension.size()) {
+        return false;
+    }
+    const std::string_view tail = path.substr(path.size() - extension.size());
+    return std::equal(tail.begin(), tail.end(), extension.begin(), [](char a, char b) {
+        return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+    });
+}
+
+#if ORVANDEL_XLSX
+// The worksheet the request names of the workbook at `path`, as records.
+std::unique_ptr<sheet::record_source>
+open_workbook(const std::string& path, const batch_options& request, std::string& why_not) {
+    sheet::xlsx_read_options options;
+    options.sheet = std::string(request.sheet.value_or(""));
+    try {
+        auto opened = sheet::workbook_source::open(path_of(path), options);
+        if (!opened) {
+            why_not = sheet::describe(opened.error(), sheet::language::english);
+            return nullptr;
+        }
+        return std::move(opened).value();
+    } catch (const std::exception&) {
+        why_not = "not a valid file name";
+        return nullptr;
+    }
+}
+
+// The batch's rows as a workbook, written to the output file once complete.
+int write_workbook(const batch_options& request, sheet::batch_job& job, std::ostream& err,
+                   file_access& files) {
+    std::unique_ptr<std::ostream> target;
+    sheet::workbook_sink sink([&](std::string& why) -> std::ostream* {
+        target = files.open_output(std::string(*request.output), why);
+        if (target) {
+            return target.get();
+        }
+        why = "cannot open " + std::string(*request.output) + ": " + why;
+        return nullptr;
+    });
+    const sheet::batch_status status = job.run(sink);
+    if (status == sheet::batch_status::unusable) {
+        return fail(err, job.problem());
+    }
+    return finish(*target, err, static_cast<int>(status));
+}
+#else
+constexpr std::string_view no_workbooks =
+    "this orvandel-cli was built without Excel workbooks; use CSV files";
+
+std::unique_ptr<sheet::record_source> open_workbook(const std::string&, const batch_options&,
+                                                    std::string& why_not) {
+    why_not = no_workbooks;
+    return nullptr;
+}
+
+int write_workbook(const batch_options&, sheet::batch_job&, std::ostream& err, file_access&) {
+    return fail(err, no_workbooks);
+}
+#endif
+
+int run_batch(const batch_options& request, std::istream& in, std::ostream& out, std::ostream& err,
+              file_access& files) {
+    const std::string input_path(request.input);
+    const bool from_stdin = input_path == "-";
+    const bool to_stdout = !request.output || *request.output == "-";
+    const bool workbook_in = !from_stdin && is_workbook_path(input_path);
+    const bool workbook_out = !to_stdout && is_workbook_path(*request.output);
+    if (request.sheet && !workbook_in) {
+        return fail(err, "--sheet needs an .xlsx input");
+    }
+    if (!from_stdin && !to_stdout && files.same_file(input_path, std::string(*request.output))) {
+        return fail(err, "-o names the input file; write the output elsewhere");
+    }
+    std::string why;
+    std::unique_ptr<std::istream> opened_input;
+    std::unique_ptr<sheet::record_source> book;
+    std::optional<sheet::batch_job> job;
+    if (workbook_in) {
+        book = open_workbook(input_path, request, why);
+        if (!book) {
+            return fail(err, "cannot read " + input_path + ": " + why);
+        }
+        job.emplace(*book);
+    } else if (!from_stdin) {
+        opened_input = files.open_input(input_path, why);
+        if (!opened_input) {
+            return fail(err, "cannot open " + input_path + ": " + why);
+        }
+        job.emplace(*opened_input);
+    } else {
+        job.emplace(in);
+    }
+    if (!job->read_header()) {
+        return fail(err, job->problem());
+    }
+    if (workbook_out) {
+        return write_workbook(request, *job, err, files);
+    }
+    std::unique_ptr<std::ostream> opened_output;
+    if (!to_stdout) {
+        opened_output = open_output(request, err, files);
+        if (!opened_output) {
+            return exit_usage;
+        }
+    }
+    std::ostream& target = to_stdout ? out : *opened_output;
+    const sheet::batch_status status = job->run(target);
+    if (status == sheet::batch_status::unusable) {
+        return fail(err, job->problem());
+    }
+    return finish(target, err, static_cast<int>(status));
 }
 
 } // namespace

@@ -13,7 +13,7 @@
 #include <QStandardPaths>
 #include <QWidget>
 
-namespace orvandel::ui {
+namespace orvandel::ui::audit {
 
 audit_items form_calculation_sheet(const calc::late_fee_input& input,
                                    const calc::late_fee_result& result, const QDate& today) {
@@ -110,4 +110,4 @@ void audit_commands::copy_to_clipboard() {
     }
 }
 
-} // namespace orvandel::ui
+} // namespace orvandel::ui::audit

@@ -18,7 +18,7 @@ class QAction;
 class QMenu;
 class QWidget;
 
-namespace orvandel::ui {
+namespace orvandel::ui::audit {
 
 // A sheet of one item: the form's calculation, by its dates (起始日期 counted,
 // 终止日期 not) or by its typed day counts, made on `today`.
@@ -59,4 +59,4 @@ private:
     QAction* copy_text_;
 };
 
-} // namespace orvandel::ui
+} // namespace orvandel::ui::audit
