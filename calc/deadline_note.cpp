@@ -1,0 +1,33 @@
+#include "deadline_note.h"
+
+namespace orvandel::calc {
+
+std::string_view rule_description(deadline_rule rule) {
+    switch (rule) {
+    case deadline_rule::published:
+        return "申报日历";
+    case deadline_rule::calendar:
+        return "按日历日顺延";
+    case deadline_rule::working_day:
+        break;
+    }
+    return "按工作日顺延";
+}
+
+std::string chinese_month_day(const date& d) {
+    return std::to_string(static_cast<unsigned>(d.month())) + "月" +
+           std::to_string(static_cast<unsigned>(d.day())) + "日";
+}
+
+std::string deadline_note(const filing_deadline& deadline) {
+    if (deadline.rule == deadline_rule::published) {
+        return "缴款期限：" + std::string(deadline.source);
+    }
+    std::string note = "缴款期限为" + std::string(derived_source);
+    if (deadline.alternative) {
+        note += "（另一算法：" + chinese_month_day(*deadline.alternative) + "）";
+    }
+    return note;
+}
+
+} // namespace orvandel::calc
