@@ -17,10 +17,9 @@
 //      included, that lie in a run of three or more consecutive rest days
 //      within that stretch (实施细则第一百零九条: three or more consecutive
 //      days off in the period extend it by their number). Only the days inside
-//      the stretch count: a holiday that starts on the base day, or goes on
-//      past it, counts up to the base day; the end of one that began in the
-//      month before counts from the 1st. An ordinary weekend, two days, adds
-//      nothing.
+//      the stretch count: of a holiday that goes on past the base day, the
+//      days up to the base day; of one that began in the month before, the
+//      days from the 1st. An ordinary weekend, two days, adds nothing.
 //    - The calendar rule: the base day plus N days, then forward to the first
 //      working day (if that day is a rest day).
 //    - The working-day rule: the N-th working day after the base day; with
@@ -37,13 +36,13 @@
 //
 // Worked examples (due month: rest days in the stretch; N; calendar rule;
 // working-day rule):
-//   2015-10: 1..7 off (国庆);                          N = 7; 15+7 = 22 (Thursday);
+//   2015-10: 1..7 off (国庆); N = 7; 15 + 7 = 22 (Thursday);
 //            working days after Thursday the 15th: 16, 19, 20, 21, 22, 23, 26.
 //            Derived by the calendar rule: 2015-10-22, alternative 2015-10-26.
 //   2019-02: 2 and 3 worked (调休), 4..10 off (春节); N = 7; 22 (Friday);
 //            working days after the 15th: 18..22, 25, 26.
 //            Derived by the working-day rule: 2019-02-26, alternative 2019-02-22.
-//   2019-05: 1..4 off, 5 worked;                       N = 4; 19 is a Sunday, so 20;
+//   2019-05: 1..4 off, 5 worked; N = 4; 19 is a Sunday, so 20;
 //            working days after Wednesday the 15th: 16, 17, 20, 21 -> 21.
 //   2024-02: 10..17 off, of which 10..15 in the stretch; N = 6; 21;
 //            working days after the 15th (a rest day): 18 (Sunday, 调休), 19..23 -> 23.
@@ -53,6 +52,9 @@
 //            15th, the 24th (published: 24).
 //   2008-10: base day the 10th; 9-29..10-5 off (国庆), 1..5 in the stretch;
 //            N = 5; 15 (Wednesday); working days after Friday the 10th: 13..17.
+//   2005-02: base day the 10th; 9..15 off (春节), only 9 and 10 in the stretch,
+//            a run of two: N = 0; the 10th is a rest day, so both rules give
+//            the first working day after the holiday, the 16th.
 //   2016-03: no run of three; N = 0; the 15th, a Tuesday, by both rules.
 #pragma once
 
