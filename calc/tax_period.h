@@ -24,9 +24,8 @@ struct tax_period {
 
 enum class tax_period_error {
     empty,          // nothing was given
-    bad_form,       // none of the four forms below, e.g. "2024-4", "2024/04", "2024Q", " 2024-04"
-    no_such_period, // the form is right but names no period: month 00 or 13, quarter 0 or 5, year
-                    // 0000
+    bad_form,       // none of the four forms below: "2024-4", "2024/04", "2024Q", " 2024-04"
+    no_such_period, // a right form naming no period: month 00 or 13, quarter 0 or 5, year 0000
 };
 
 // Reads a period written in one of four forms:

@@ -20,8 +20,9 @@ struct period_deadline {
 };
 
 // The deadline of the period `text` given to `option`, or the one-line reason
-// there is none, e.g. "--period 2027-03: no filing calendar or holiday data
-// for 2027 ...; type the deadline with --due".
+// there is none, e.g. "--period: no such period" or "--period 2026-12: the
+// deadline falls in 2027, a year with no published filing calendar or holiday
+// data (they cover 2004..2026); type the deadline with --due".
 [[nodiscard]] calc::result<period_deadline, std::string> deadline_for(std::string_view option,
                                                                       std::string_view text);
 
