@@ -20,12 +20,13 @@ std::string chinese_month_day(const date& d) {
 }
 
 std::string deadline_note(const filing_deadline& deadline) {
+    std::string note = "缴款期限";
     if (deadline.rule == deadline_rule::published) {
-        return "缴款期限：" + std::string(deadline.source);
+        return note.append("：").append(deadline.source);
     }
-    std::string note = "缴款期限为" + std::string(derived_source);
+    note.append("为").append(derived_source);
     if (deadline.alternative) {
-        note += "（另一算法：" + chinese_month_day(*deadline.alternative) + "）";
+        note.append("（另一算法：").append(chinese_month_day(*deadline.alternative)).append("）");
     }
     return note;
 }
