@@ -19,6 +19,8 @@ enum class option {
     batch,
     output,
     sheet,
+    deadline,
+    period,
 };
 
 struct option_spelling {
@@ -27,7 +29,7 @@ struct option_spelling {
     bool takes_value;
 };
 
-constexpr std::array<option_spelling, 14> spellings{{
+constexpr std::array<option_spelling, 16> spellings{{
     {"--help", option::help, false},
     {"-h", option::help, false},
     {"--json", option::json, false},
@@ -42,8 +44,10 @@ constexpr std::array<option_spelling, 14> spellings{{
     {"-o", option::output, true},
     {"--output", option::output, true},
     {"--sheet", option::sheet, true},
+    {"--deadline", option::deadline, true},
+    {"--period", option::period, true},
 }};
-constexpr std::size_t option_count = 12;
+constexpr std::size_t option_count = 14;
 
 // The options as given: each at most once, with its value.
 struct given_options {
@@ -104,7 +108,7 @@ std::variant<given_options, std::string> collect(std::span<const std::string_vie
 
 std::variant<options, std::string> batch_from(const given_options& given) {
     for (const option o : {option::json, option::amount, option::from, option::to, option::due,
-                           option::paid, option::days_before, option::days_after}) {
+                           option::paid, option::days_before, option::days_after, option::period}) {
         if (given.has(o)) {
             return std::string(name_of(o)) + " cannot be used with --batch";
         }
@@ -129,6 +133,17 @@ std::variant<options, std::string> single_from(const given_options& given) {
     if (!given.has(option::amount)) {
         return std::string("--amount is required (see --help)");
     }
+    if (given.has(option::period) && given.has(option::due)) {
+        return std::string("--period takes the place of --due; give one of them");
+    }
+    // --period stands in for --due in the pair it belongs to.
+    const auto has = [&given](option o) {
+        return given.has(o) || (o == option::due && given.has(option::period));
+    };
+    const auto name = [&given](option o) {
+        return o == option::due && given.has(option::period) ? std::string_view("--period")
+                                                             : name_of(o);
+    };
     // The three ways to give the period; exactly one of them, in full.
     constexpr std::array<std::array<option, 2>, 3> pairs{{
         {option::from, option::to},
@@ -139,7 +154,7 @@ std::variant<options, std::string> single_from(const given_options& given) {
                                          "--days-before and --days-after";
     const std::array<option, 2>* chosen = nullptr;
     for (const auto& pair : pairs) {
-        if (!given.has(pair[0]) && !given.has(pair[1])) {
+        if (!has(pair[0]) && !has(pair[1])) {
             continue;
         }
         if (chosen != nullptr) {
@@ -151,9 +166,9 @@ std::variant<options, std::string> single_from(const given_options& given) {
         return std::string(choices);
     }
     for (std::size_t k = 0; k < 2; ++k) {
-        if (!given.has((*chosen)[k])) {
-            return std::string(name_of((*chosen)[1 - k])) + " needs " +
-                   std::string(name_of((*chosen)[k]));
+        if (!has((*chosen)[k])) {
+            return std::string(name((*chosen)[1 - k])) + " needs " +
+                   std::string(name((*chosen)[k]));
         }
     }
     single_options single;
@@ -166,8 +181,21 @@ std::variant<options, std::string> single_from(const given_options& given) {
     single.to = given[option::to];
     single.days_before = given[option::days_before];
     single.days_after = given[option::days_after];
+    if (given.has(option::period)) {
+        single.period = given[option::period];
+    }
     single.json = given.has(option::json);
     return options{single};
+}
+
+std::variant<options, std::string> deadline_from(const given_options& given) {
+    for (std::size_t i = 0; i < option_count; ++i) {
+        const auto o = static_cast<option>(i);
+        if (given.has(o) && o != option::deadline && o != option::json) {
+            return std::string(name_of(o)) + " cannot be used with --deadline";
+        }
+    }
+    return options{deadline_options{given[option::deadline], given.has(option::json)}};
 }
 
 } // namespace
@@ -183,6 +211,9 @@ std::variant<options, std::string> parse_options(std::span<const std::string_vie
     const auto& given = std::get<given_options>(collected);
     if (given.has(option::help)) {
         return options{help_options{}};
+    }
+    if (given.has(option::deadline)) {
+        return deadline_from(given);
     }
     return given.has(option::batch) ? batch_from(given) : single_from(given);
 }

@@ -16,6 +16,9 @@ struct single_options {
     std::string_view from, to;                // by dates
     std::string_view due, paid;               // by the due date and the day paid
     std::string_view days_before, days_after; // by days
+    // --period: the 缴款期限 is the filing calendar's for this tax period,
+    // in place of --due (which is then empty).
+    std::optional<std::string_view> period;
     bool json = false;
 };
 
@@ -25,9 +28,15 @@ struct batch_options {
     std::optional<std::string_view> sheet;  // the worksheet of an .xlsx input
 };
 
+// --deadline: the 缴款期限 of a tax period and its source.
+struct deadline_options {
+    std::string_view period;
+    bool json = false;
+};
+
 struct help_options {};
 
-using options = std::variant<help_options, single_options, batch_options>;
+using options = std::variant<help_options, single_options, batch_options, deadline_options>;
 
 // What the arguments ask for, or a one-line reason why they make no sense.
 // `args` excludes the program name. Both "--amount 5" and "--amount=5" work.

@@ -1,5 +1,6 @@
 #include "run_cli.h"
 
+#include "deadline.h"
 #include "options.h"
 #include "single.h"
 
@@ -28,6 +29,8 @@ constexpr std::string_view help = R"(Usage:
   orvandel-cli --amount AMOUNT --from YYYY-MM-DD --to YYYY-MM-DD [--json]
   orvandel-cli --amount AMOUNT --due YYYY-MM-DD --paid YYYY-MM-DD [--json]
   orvandel-cli --amount AMOUNT --days-before N --days-after N [--json]
+  orvandel-cli --amount AMOUNT --period PERIOD --paid YYYY-MM-DD [--json]
+  orvandel-cli --deadline PERIOD [--json]
   orvandel-cli --batch IN.csv|IN.xlsx [--sheet NAME] [-o OUT.csv|OUT.xlsx]
   orvandel-cli --help
 
@@ -48,6 +51,27 @@ One calculation prints the form's lines with the figures; --json prints one
 object instead: days_before, days_after, total_days as integers, fee_before,
 fee_after, total_fee, tax_and_fee_total as strings with two decimals. A start
 date after the end date prints the form's message on standard error.
+
+Filing calendar: PERIOD is a tax period (税款所属期), a month ("2024-04",
+"2024年4月") or a quarter ("2024Q1", "2024年第1季度"), whose tax falls due in
+the month after it. --deadline prints that month's deadline (缴款期限) and its
+source; --period takes it in place of --due, and the output says where it
+comes from (税款所属期 and 备注; with --json, the members below after the
+figures). The source is the State Taxation Administration's published
+calendar of the year, named by its notice, for 2018 and 2020..2026. Other
+years are derived from the holidays and weekends of 2004..2026 and labelled
+推算: from the base day (the 15th, the 10th before 2009), the rest days from
+the 1st to it that lie in runs of three or more (N) move the deadline, by the
+calendar rule up to 2017 (base day + N days, then the next working day) and
+by the working-day rule from 2018 (the N-th working day after the base day).
+When the other rule gives another day, it is shown as the alternative
+(另一算法), as local bureaus have published either. A period due in a year
+with neither (before 2004, after 2026) has no deadline: exit status 2. Where
+the local bureau set another day, or the deadline was extended, type it with
+--due instead; a typed deadline always stands. --deadline --json prints
+{"period":"2024-04","deadline":"2024-05-22","source":NOTICE or "推算",
+"rule":"published", "calendar" or "working-day"}, with "alternative" only when
+the two rules differ on a derived deadline.
 
 Batch: IN.csv ("-" for standard input) is CSV (RFC 4180) with a header row.
 Columns, named in English or in Chinese, in any order: amount (应缴税款金额,
@@ -79,8 +103,8 @@ at most 256 MiB a part and 512 MiB in all, 2,000,000 cells and 64 MiB of text.
 
 Exit status: 0 done (every batch row computed); 1 the start date is after the
 end date, or some batch rows have an error (the output is still complete);
-2 a usage error, an unreadable field, a missing file or amount column, or a
-read or write failure.
+2 a usage error, an unreadable field, a period without a deadline, a missing
+file or amount column, or a read or write failure.
 )";
 
 int fail(std::ostream& err, std::string_view message) {
@@ -293,6 +317,9 @@ int run_cli(std::span<const std::string_view> args, std::istream& in, std::ostre
     }
     if (const auto* single = std::get_if<single_options>(&request)) {
         return finish(out, err, run_single(*single, out, err));
+    }
+    if (const auto* deadline = std::get_if<deadline_options>(&request)) {
+        return finish(out, err, run_deadline(*deadline, out, err));
     }
     return run_batch(std::get<batch_options>(request), in, out, err, files);
 }
