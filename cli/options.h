@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 namespace orvandel::cli {
 
@@ -25,9 +26,17 @@ struct batch_options {
     std::optional<std::string_view> sheet;  // the worksheet of an .xlsx input
 };
 
+// A debt paid in parts: --amount and --due with --payment, --as-of or --stop.
+struct debt_options {
+    std::string_view amount, due;
+    std::vector<std::string_view> payments; // each "DATE=AMOUNT", in the order given
+    std::optional<std::string_view> as_of, stop;
+    bool json = false;
+};
+
 struct help_options {};
 
-using options = std::variant<help_options, single_options, batch_options>;
+using options = std::variant<help_options, single_options, batch_options, debt_options>;
 
 // What the arguments ask for, or a one-line reason why they make no sense.
 // `args` excludes the program name. Both "--amount 5" and "--amount=5" work.
