@@ -37,36 +37,66 @@ amount_check to_cents(const money& amount, cents& out) {
     return amount_check::ok;
 }
 
+struct division {
+    std::uint64_t quotient = 0;
+    std::uint64_t remainder = 0;
+};
+
+// a / d for a 128-bit a whose quotient fits 64 bits (a.hi < d), one bit at a
+// time: the remainder stays below d (< 2^63), so doubling it never overflows.
+// For compilers without a native 128-bit type; checked below at compile time
+// so that it stays right where it is not run.
+constexpr division divide_by_bits(detail::u128 a, std::uint64_t d) {
+    division r{0, a.hi};
+    for (int bit = 63; bit >= 0; --bit) {
+        r.remainder = (r.remainder << 1U) | ((a.lo >> static_cast<unsigned>(bit)) & 1U);
+        r.quotient <<= 1U;
+        if (r.remainder >= d) {
+            r.remainder -= d;
+            r.quotient |= 1U;
+        }
+    }
+    return r;
+}
+// The widest product, dividing exactly; and the 配比 share of the header's
+// example at 10^8 times its amounts, far beyond 64 bits.
+static_assert(divide_by_bits(detail::multiply_by_halves(99999999999999, 99999999999998),
+                             99999999999999)
+                  .quotient == 99999999999998);
+static_assert(divide_by_bits(detail::multiply_by_halves(99999999999999, 99999999999998),
+                             99999999999999)
+                  .remainder == 0);
+static_assert(divide_by_bits(detail::multiply_by_halves(3000000000000, 10000000000000),
+                             10235000000000)
+                  .quotient == 2931118710307);
+static_assert(divide_by_bits(detail::multiply_by_halves(3000000000000, 10000000000000),
+                             10235000000000)
+                  .remainder == 7855000000000);
+
+// a / d as divide_by_bits, natively where the compiler can.
+division divide(detail::u128 a, std::uint64_t d) {
+    if (a.hi == 0) {
+        return {a.lo / d, a.lo % d};
+    }
+#if defined(__SIZEOF_INT128__)
+    __extension__ using native = unsigned __int128;
+    const native wide = (static_cast<native>(a.hi) << 64U) | a.lo;
+    return {static_cast<std::uint64_t>(wide / d), static_cast<std::uint64_t>(wide % d)};
+#else
+    return divide_by_bits(a, d);
+#endif
+}
+
 // round(p × t / n) to the cent, half up, for 0 <= p, t < n: the 配比 share of
 // a payment p that goes to the tax t out of t plus surcharge. The product is
 // formed in 128 bits; the quotient is below t and so fits 64 bits.
 cents proportional_share(cents p, cents t, cents n) {
     const auto divisor = static_cast<std::uint64_t>(n);
-    const detail::u128 product =
-        detail::multiply(static_cast<std::uint64_t>(p), static_cast<std::uint64_t>(t));
-    std::uint64_t quotient = 0;
-    std::uint64_t remainder = 0;
-    if (product.hi == 0) {
-        quotient = product.lo / divisor;
-        remainder = product.lo % divisor;
-    } else {
-        // Long division one bit at a time: the remainder stays below the
-        // divisor (< 2^63), so doubling it never overflows.
-        remainder = product.hi;
-        for (int bit = 63; bit >= 0; --bit) {
-            remainder = (remainder << 1U) | ((product.lo >> static_cast<unsigned>(bit)) & 1U);
-            quotient <<= 1U;
-            if (remainder >= divisor) {
-                remainder -= divisor;
-                quotient |= 1U;
-            }
-        }
-    }
+    const division d = divide(
+        detail::multiply(static_cast<std::uint64_t>(p), static_cast<std::uint64_t>(t)), divisor);
     // Half a cent or more of remainder rounds up.
-    if (remainder >= divisor - remainder) {
-        ++quotient;
-    }
-    return static_cast<cents>(quotient);
+    const bool up = d.remainder >= divisor - d.remainder;
+    return static_cast<cents>(d.quotient + (up ? 1U : 0U));
 }
 
 allocation_rule rule_on(const date& day, const date& due_date) {
