@@ -200,7 +200,7 @@ public:
         return true;
     }
 
-    // Divides a payment of `amount` cents made on `day` by `rule`.
+    // Divides `payment`, of `amount` cents, by `rule`.
     bool pay(const debt_payment& payment, cents amount, allocation_rule rule) {
         const cents tax = tax_owed_;
         const cents fee = fee_accrued_ - fee_paid_;

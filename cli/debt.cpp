@@ -137,22 +137,29 @@ void line(std::string& out, std::string_view label, std::string_view value) {
 }
 
 // "=T*47*0.0005=2350.00", or for both sides of 2001-05-01
-// "=T*10*0.002+T*9*0.0005=246.91+55.56=302.47".
+// "=T*10*0.002+T*9*0.0005=246.91+55.56=302.47". Written left to right:
+// MinGW's GCC 12 reports a false -Wrestrict for "=" + a string.
 std::string segment_formula(const calc::debt_segment& s) {
     const std::string tax = money_text(s.tax);
-    const auto side = [&tax](calc::day_count days, const calc::money& rate) {
-        return tax + "*" + calc::default_text(days) + "*" + calc::default_text(rate);
+    std::string out = "=";
+    const auto side = [&](calc::day_count days, const calc::money& rate) {
+        out.append(tax).append("*").append(calc::default_text(days)).append("*");
+        out.append(calc::default_text(rate));
     };
-    if (s.days_before == 0 || s.days_after == 0) {
-        const bool before = s.days_before > 0;
-        return "=" +
-               (before ? side(s.days_before, calc::rate_before)
-                       : side(s.days_after, calc::rate_after)) +
-               "=" + money_text(s.total_fee);
+    if (s.days_before > 0) {
+        side(s.days_before, calc::rate_before);
     }
-    return "=" + side(s.days_before, calc::rate_before) + "+" +
-           side(s.days_after, calc::rate_after) + "=" + money_text(s.fee_before) + "+" +
-           money_text(s.fee_after) + "=" + money_text(s.total_fee);
+    if (s.days_before > 0 && s.days_after > 0) {
+        out.append("+");
+    }
+    if (s.days_after > 0 || s.days_before == 0) {
+        side(s.days_after, calc::rate_after);
+    }
+    if (s.days_before > 0 && s.days_after > 0) {
+        out.append("=").append(money_text(s.fee_before)).append("+");
+        out.append(money_text(s.fee_after));
+    }
+    return out.append("=").append(money_text(s.total_fee));
 }
 
 void append_segment(std::string& out, const calc::debt_segment& s) {

@@ -51,6 +51,13 @@ TEST(DebtCalculation, WritesTheTableOrOneJsonObject) {
          R"("fee_outstanding":"0.00","tax_outstanding":"5.00","excess":"0.00",)"
          R"("segments":[],"payments":[]})"
          "\n"},
+        // The form's worked example, unpaid through the day: both sides of 2001-05-01.
+        {"table, unpaid", "--amount 12345.67 --due 2001-04-20 --as-of 2001-05-09",
+         "应缴税款金额=12345.67\n缴款期限=2001-04-20\n计算截止日期=2001-05-09\n分段计算：\n"
+         "2001-04-21至2001-05-09 欠缴税款12345.67 滞纳天数19 "
+         "滞纳金=12345.67*10*0.002+12345.67*9*0.0005=246.91+55.56=302.47（至计算截止日期）\n"
+         "合计应加征滞纳金=302.47\n按行政强制法第四十五条封顶=302.47\n已缴滞纳金=0.00\n"
+         "尚欠滞纳金=302.47\n尚欠税款=12345.67\n多缴=0.00\n"},
         {"table, capped and stopped",
          "--amount 100 --due 1995-12-31 --as-of 2001-05-02 --stop 2001-04-30",
          "应缴税款金额=100.00\n缴款期限=1995-12-31\n计算截止日期=2001-05-02\n停止计算日期=2001-04-"
