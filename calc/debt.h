@@ -157,7 +157,7 @@ enum class debt_error {
 
 struct debt_problem {
     debt_error error = debt_error::out_of_range;
-    std::size_t payment = 0; // for the payment_* codes: which payment, from 0
+    std::size_t payment = 0; // for invalid_payment_date and payment_*: which payment, from 0
     friend bool operator==(const debt_problem&, const debt_problem&) = default;
 };
 
