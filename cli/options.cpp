@@ -21,6 +21,9 @@ enum class option {
     sheet,
     deadline,
     period,
+    payment,
+    as_of,
+    stop,
 };
 
 struct option_spelling {
@@ -29,7 +32,7 @@ struct option_spelling {
     bool takes_value;
 };
 
-constexpr std::array<option_spelling, 16> spellings{{
+constexpr std::array<option_spelling, 19> spellings{{
     {"--help", option::help, false},
     {"-h", option::help, false},
     {"--json", option::json, false},
@@ -46,13 +49,17 @@ constexpr std::array<option_spelling, 16> spellings{{
     {"--sheet", option::sheet, true},
     {"--deadline", option::deadline, true},
     {"--period", option::period, true},
+    {"--payment", option::payment, true},
+    {"--as-of", option::as_of, true},
+    {"--stop", option::stop, true},
 }};
-constexpr std::size_t option_count = 14;
+constexpr std::size_t option_count = 17;
 
-// The options as given: each at most once, with its value.
+// The options as given: each at most once but --payment, with its value.
 struct given_options {
     std::array<bool, option_count> seen{};
     std::array<std::string_view, option_count> value{};
+    std::vector<std::string_view> payments; // --payment may be given any number of times
 
     [[nodiscard]] bool has(option o) const { return seen[static_cast<std::size_t>(o)]; }
     [[nodiscard]] std::string_view operator[](option o) const {
@@ -85,7 +92,7 @@ std::variant<given_options, std::string> collect(std::span<const std::string_vie
             return "unexpected argument " + std::string(arg);
         }
         const auto at = static_cast<std::size_t>(spelling->id);
-        if (given.seen[at]) {
+        if (given.seen[at] && spelling->id != option::payment) {
             return std::string(name_of(spelling->id)) + " is given twice";
         }
         given.seen[at] = true;
@@ -102,13 +109,17 @@ std::variant<given_options, std::string> collect(std::span<const std::string_vie
         } else {
             return std::string(name) + " needs a value";
         }
+        if (spelling->id == option::payment) {
+            given.payments.push_back(given.value[at]);
+        }
     }
     return given;
 }
 
 std::variant<options, std::string> batch_from(const given_options& given) {
     for (const option o : {option::json, option::amount, option::from, option::to, option::due,
-                           option::paid, option::days_before, option::days_after, option::period}) {
+                           option::paid, option::days_before, option::days_after, option::period,
+                           option::payment, option::as_of, option::stop}) {
         if (given.has(o)) {
             return std::string(name_of(o)) + " cannot be used with --batch";
         }
@@ -121,6 +132,30 @@ std::variant<options, std::string> batch_from(const given_options& given) {
         batch.sheet = given[option::sheet];
     }
     return options{batch};
+}
+
+std::variant<options, std::string> debt_from(const given_options& given) {
+    for (const option o :
+         {option::from, option::to, option::paid, option::days_before, option::days_after}) {
+        if (given.has(o)) {
+            return std::string(name_of(o)) + " cannot be used with --payment, --as-of or --stop";
+        }
+    }
+    if (!given.has(option::due)) {
+        return std::string("--due is required with --payment, --as-of or --stop");
+    }
+    debt_options debt;
+    debt.amount = given[option::amount];
+    debt.due = given[option::due];
+    debt.payments = given.payments;
+    if (given.has(option::as_of)) {
+        debt.as_of = given[option::as_of];
+    }
+    if (given.has(option::stop)) {
+        debt.stop = given[option::stop];
+    }
+    debt.json = given.has(option::json);
+    return options{debt};
 }
 
 std::variant<options, std::string> single_from(const given_options& given) {
@@ -144,6 +179,9 @@ std::variant<options, std::string> single_from(const given_options& given) {
         return o == option::due && given.has(option::period) ? std::string_view("--period")
                                                              : name_of(o);
     };
+    if (given.has(option::payment) || given.has(option::as_of) || given.has(option::stop)) {
+        return debt_from(given);
+    }
     // The three ways to give the period; exactly one of them, in full.
     constexpr std::array<std::array<option, 2>, 3> pairs{{
         {option::from, option::to},

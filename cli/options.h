@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 namespace orvandel::cli {
 
@@ -34,9 +35,18 @@ struct deadline_options {
     bool json = false;
 };
 
+// A debt paid in parts: --amount and --due with --payment, --as-of or --stop.
+struct debt_options {
+    std::string_view amount, due;
+    std::vector<std::string_view> payments; // each "DATE=AMOUNT", in the order given
+    std::optional<std::string_view> as_of, stop;
+    bool json = false;
+};
+
 struct help_options {};
 
-using options = std::variant<help_options, single_options, batch_options, deadline_options>;
+using options =
+    std::variant<help_options, single_options, batch_options, deadline_options, debt_options>;
 
 // What the arguments ask for, or a one-line reason why they make no sense.
 // `args` excludes the program name. Both "--amount 5" and "--amount=5" work.

@@ -1,6 +1,7 @@
 #include "run_cli.h"
 
 #include "deadline.h"
+#include "debt.h"
 #include "options.h"
 #include "single.h"
 
@@ -31,6 +32,8 @@ constexpr std::string_view help = R"(Usage:
   orvandel-cli --amount AMOUNT --days-before N --days-after N [--json]
   orvandel-cli --amount AMOUNT --period PERIOD --paid YYYY-MM-DD [--json]
   orvandel-cli --deadline PERIOD [--json]
+  orvandel-cli --amount AMOUNT --due YYYY-MM-DD --payment YYYY-MM-DD=AMOUNT...
+               [--as-of YYYY-MM-DD] [--stop YYYY-MM-DD] [--json]
   orvandel-cli --batch IN.csv|IN.xlsx [--sheet NAME] [-o OUT.csv|OUT.xlsx]
   orvandel-cli --help
 
@@ -73,6 +76,31 @@ the local bureau set another day, or the deadline was extended, type it with
 "rule":"published", "calendar" or "working-day"}, with "alternative" only when
 the two rules differ on a derived deadline.
 
+A debt paid in parts: --amount is the tax, --due its 缴款期限 and each
+--payment DATE=AMOUNT one payment (AMOUNT as above, above zero), in date
+order, several on one day in the order paid (with none, --as-of or --stop
+alone gives the debt unpaid through that day). Each day after --due accrues on
+the tax unpaid that day, a payment day on the tax owed before the payment.
+Each payment day ends a segment, whose surcharge is computed and rounded as
+one calculation. A payment on or before --due goes to the tax; one from
+2020-03-01 on to the tax first, then the surcharge (先税后滞纳金); one in
+between in proportion (配比): P*T/(T+S) to the tax, rounded to the cent (half
+up), the rest to the surcharge, where T and S are the tax and surcharge unpaid
+that day; a payment that covers both clears both. Anything beyond is excess
+(多缴). --stop (停止计算日期) is the last day that accrues; later payments are
+divided against the surcharge frozen then. Tax still owed after the last
+payment accrues through --as-of, included; the calculator never assumes
+today, so --as-of is then required unless --stop ends accrual. Prints the
+segments with their formulas, each payment with its rule, and the totals with
+the surcharge capped at the tax (按行政强制法第四十五条封顶) beside the total.
+--json prints one object: tax, total_fee, capped_total_fee, fee_paid,
+fee_outstanding, tax_outstanding, excess; segments, each with start, end,
+ends (payment, stop_date or as_of), tax, days_before, days_after (integers),
+fee_before, fee_after, total_fee; payments, each with date, amount, rule
+(before_deadline, tax_first or proportional), tax_due and fee_due (T and S
+before it), to_tax, to_fee, excess, tax_outstanding, fee_outstanding. Dates
+are yyyy-mm-dd, money strings with two decimals.
+
 Batch: IN.csv ("-" for standard input) is CSV (RFC 4180) with a header row.
 Columns, named in English or in Chinese, in any order: amount (应缴税款金额,
 required), and for each row one pair: due_date and pay_date (缴款期限,
@@ -104,6 +132,10 @@ at most 256 MiB a part and 512 MiB in all, 2,000,000 cells and 64 MiB of text.
 Exit status: 0 done (every batch row computed); 1 the start date is after the
 end date, or some batch rows have an error (the output is still complete);
 2 a usage error, an unreadable field, a period without a deadline, a missing
+end date, a surcharge or a sum of payments too large to compute exactly, or
+some batch rows have an error (the output is still complete); 2 a usage error,
+an unreadable field, a payment of zero or out of date order, --stop before
+--due, --as-of missing or before the last payment while tax is owed, a missing
 file or amount column, or a read or write failure.
 )";
 
@@ -320,6 +352,9 @@ int run_cli(std::span<const std::string_view> args, std::istream& in, std::ostre
     }
     if (const auto* deadline = std::get_if<deadline_options>(&request)) {
         return finish(out, err, run_deadline(*deadline, out, err));
+    }
+    if (const auto* debt = std::get_if<debt_options>(&request)) {
+        return finish(out, err, run_debt(*debt, out, err));
     }
     return run_batch(std::get<batch_options>(request), in, out, err, files);
 }
