@@ -4,18 +4,17 @@
 #pragma once
 
 #include "debt.h"
+#include "law.h"
 
 #include <string_view>
 
 namespace orvandel::calc::debt_labels {
 
 inline constexpr std::string_view tax_first_rule = "先税后滞纳金";
-inline constexpr std::string_view tax_first_basis = "国家税务总局公告2019年第48号";
+inline constexpr std::string_view tax_first_basis = law::tax_first_source;
 inline constexpr std::string_view proportional_rule = "配比";
-inline constexpr std::string_view proportional_basis = "国税发〔2004〕66号";
+inline constexpr std::string_view proportional_basis = law::proportional_source;
 inline constexpr std::string_view before_deadline_rule = "缴款期限内缴纳";
-// Counting the days after the 缴款期限 through the day paid, both included.
-inline constexpr std::string_view day_count_basis = "实施细则第七十五条；国税函〔1998〕291号";
 
 // The surcharge limited to the tax, beside the uncapped total.
 inline constexpr std::string_view capped_total_fee = "按行政强制法第四十五条封顶";

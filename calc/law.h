@@ -18,6 +18,10 @@ inline constexpr std::string_view pay_day_source = "国税函〔1998〕291号";
 inline constexpr std::string_view rate_after_source = "《税收征收管理法》第三十二条";
 inline constexpr std::string_view rate_before_source = "2001年修订前的《税收征收管理法》第二十条";
 inline constexpr std::string_view rate_before_words = "千分之二";
+// How a payment of tax and surcharge is divided: tax first from 2020-03-01,
+// in proportion before.
+inline constexpr std::string_view tax_first_source = "国家税务总局公告2019年第48号";
+inline constexpr std::string_view proportional_source = "国税发〔2004〕66号";
 inline constexpr std::string_view rate_after_words = "万分之五";
 
 // "滞纳天数自缴款期限的次日起计算至实际缴款日期止，首尾两日均计算在内
