@@ -198,6 +198,7 @@ struct xlsx_sheet_writer::state {
     std::vector<column_sum> sums;
     std::vector<std::size_t> widths;
     std::size_t rows = 0;
+    bool built = false;
     std::optional<xlsx_write_problem> failure;
 
     state() = default;
@@ -376,13 +377,18 @@ struct xlsx_sheet_writer::state {
         }
     }
 
-    // Closes the workbook, which writes the package, and copies it to `out`.
-    std::optional<xlsx_write_problem> write_out(std::ostream& out) {
+    // Closes the workbook, which writes the package in the private folder.
+    std::optional<xlsx_write_problem> build() {
         set_widths();
         const lxw_error error = workbook_close(std::exchange(book, nullptr));
         if (error != LXW_NO_ERROR) {
             return fail(problem_at(xlsx_write_error::failed, 0, 0, lxw_strerror(error)));
         }
+        built = true;
+        return std::nullopt;
+    }
+
+    std::optional<xlsx_write_problem> copy_to(std::ostream& out) {
         std::ifstream in(file, std::ios::binary);
         if (!in) {
             return fail(problem_at(xlsx_write_error::failed, 0, 0, "cannot read the built file"));
@@ -445,7 +451,7 @@ std::optional<xlsx_write_problem> xlsx_sheet_writer::add_row(const std::vector<c
         return s.failure;
     }
     if (s.book == nullptr) {
-        return problem_at(xlsx_write_error::failed, s.rows + 1, 0, "the workbook is finished");
+        return problem_at(xlsx_write_error::failed, s.rows + 1, 0, "the workbook is built");
     }
     if (auto bad = s.put_row(s.rows + 1, row, false)) {
         return bad;
@@ -461,20 +467,39 @@ std::optional<xlsx_write_problem> xlsx_sheet_writer::add_row(const std::vector<c
 }
 
 std::optional<xlsx_write_problem>
-xlsx_sheet_writer::finish(const std::optional<std::vector<cell>>& totals, std::ostream& out) {
+xlsx_sheet_writer::build(const std::optional<std::vector<cell>>& totals) {
     state& s = *state_;
     if (s.failure) {
         return s.failure;
     }
     if (s.book == nullptr) {
-        return problem_at(xlsx_write_error::failed, s.rows + 1, 0, "the workbook is finished");
+        return problem_at(xlsx_write_error::failed, s.rows + 1, 0, "the workbook is built");
     }
     if (totals && s.rows > 0) {
         if (auto bad = s.put_row(s.rows + 1, *totals, true)) {
             return bad;
         }
     }
-    return s.write_out(out);
+    return s.build();
+}
+
+std::optional<xlsx_write_problem> xlsx_sheet_writer::write_to(std::ostream& out) {
+    state& s = *state_;
+    if (s.failure) {
+        return s.failure;
+    }
+    if (!s.built) {
+        return problem_at(xlsx_write_error::failed, s.rows + 1, 0, "the workbook is not built");
+    }
+    return s.copy_to(out);
+}
+
+std::optional<xlsx_write_problem>
+xlsx_sheet_writer::finish(const std::optional<std::vector<cell>>& totals, std::ostream& out) {
+    if (auto bad = build(totals)) {
+        return bad;
+    }
+    return write_to(out);
 }
 
 std::string column_letters(std::size_t column) {

@@ -75,7 +75,14 @@ public:
 
     // The totals row, when there is one and at least one row above it (its
     // `sum` cells become "=SUM(X2:Xn)" stored with the exact total of the
-    // rows added), then the file's bytes to `out`.
+    // rows added), then the whole file, built in the private folder.
+    [[nodiscard]] std::optional<xlsx_write_problem>
+    build(const std::optional<std::vector<cell>>& totals);
+    // The built file's bytes to `out`, which can be opened only now, once
+    // nothing but writing it can fail.
+    [[nodiscard]] std::optional<xlsx_write_problem> write_to(std::ostream& out);
+
+    // build(), then write_to().
     [[nodiscard]] std::optional<xlsx_write_problem>
     finish(const std::optional<std::vector<cell>>& totals, std::ostream& out);
 

@@ -364,6 +364,24 @@ TEST(XlsxWrite, StreamLeavesNothingBehind) {
     std::filesystem::remove_all(temporary);
 }
 
+// A caller opens its output only once the workbook is built, so that a
+// failure leaves the output as it was.
+TEST(XlsxWrite, BuiltBeforeTheOutputIsOpened) {
+    auto started = xlsx_sheet_writer::start({"item", "amount"});
+    ASSERT_TRUE(started.ok());
+    xlsx_sheet_writer writer = std::move(started).value();
+    ASSERT_FALSE(writer.add_row({cell::of_text("VAT"), cell::of_number("1.50")}));
+    std::ostringstream early;
+    EXPECT_EQ(writer.write_to(early)->what, xlsx_write_error::failed);
+    EXPECT_FALSE(writer.build(std::vector<cell>{cell::of_text("total"), cell::of_sum()}));
+    EXPECT_TRUE(writer.add_row({cell::of_text("late")}).has_value());
+    std::ostringstream out;
+    ASSERT_FALSE(writer.write_to(out));
+    const table back = read_ok(out.str());
+    ASSERT_EQ(back.rows.size(), 1u);
+    EXPECT_EQ(back.totals, (std::vector<cell>{cell::of_text("total"), cell::of_sum()}));
+}
+
 TEST(XlsxWrite, NoMoreColumnsThanExcelHas) {
     const auto wide = xlsx_sheet_writer::start(std::vector<std::string>(16'385, "x"));
     ASSERT_FALSE(wide.ok());
