@@ -5,6 +5,7 @@
 #include "sheet/xlsx_writer.h"
 
 #include "sheet/xlsx/exact_sum.h"
+#include "sheet/xlsx/package.h"
 
 #include "cell_printer.h"
 
@@ -742,6 +743,71 @@ TEST(XlsxRead, ColumnLimit) {
     EXPECT_EQ(describe(read.error(), language::english),
               "cell XFD1 is past the 1,000 columns a row may have");
     EXPECT_EQ(read_ok(zip_of(workbook(last_column))).header.size(), 16'384u);
+}
+
+// Relationship targets are relative to the part that names them.
+TEST(XlsxRead, PartNames) {
+    struct name_case {
+        const char* source;
+        const char* target;
+        const char* part;
+    };
+    const name_case cases[] = {
+        {"", "xl/workbook.xml", "xl/workbook.xml"},
+        {"xl/workbook.xml", "worksheets/sheet1.xml", "xl/worksheets/sheet1.xml"},
+        {"xl/workbook.xml", "/xl/styles.xml", "xl/styles.xml"},
+        {"xl/workbook.xml", "./sharedStrings.xml", "xl/sharedStrings.xml"},
+        {"xl/workbook.xml", "../customXml/item1.xml", "customXml/item1.xml"},
+        {"xl/workbook.xml", "worksheets/../worksheets/sheet2.xml", "xl/worksheets/sheet2.xml"},
+        {"xl/workbook.xml", "../../../etc/passwd", "etc/passwd"}, // never above the archive
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(xlsx::resolve(c.source, c.target), c.part) << c.source << " + " << c.target;
+    }
+}
+
+// Each error of a limit names the limit it passed, in both languages.
+TEST(XlsxRead, LimitErrorsInWords) {
+    struct words_case {
+        xlsx_read_problem problem;
+        const char* english;
+        const char* chinese;
+    };
+    using e = xlsx_read_error;
+    const words_case cases[] = {
+        {{e::file_too_large, {}, 1 << 20},
+         "the file is too large (at most 1 MiB)",
+         "文件太大（工作簿最大1 MiB）"},
+        {{e::file_too_large, {}, 0}, // made without its limit: the default
+         "the file is too large (at most 1 GiB)",
+         "文件太大（工作簿最大1 GiB）"},
+        {{e::directory_too_large, {}, 64 << 10},
+         "the workbook's list of parts is larger than the 64 KiB allowed",
+         "工作簿的部件目录超过64 KiB的限制"},
+        {{e::part_too_large, "xl/worksheets/sheet1.xml", std::uint64_t{4} << 30},
+         "the workbook expands past the limit: xl/worksheets/sheet1.xml takes more than 4 GiB",
+         "工作簿解压后超过限制：xl/worksheets/sheet1.xml超过4 GiB"},
+        {{e::part_too_large, {}, std::uint64_t{8} << 30},
+         "the workbook expands past the limit: its parts take more than 8 GiB in all",
+         "工作簿解压后超过限制：各部件合计超过8 GiB"},
+        {{e::expands_too_much, "xl/worksheets/sheet1.xml", 100},
+         "the workbook expands past the limit: xl/worksheets/sheet1.xml expands more than 100 "
+         "times",
+         "工作簿解压后超过限制：xl/worksheets/sheet1.xml解压后超过压缩大小的100倍"},
+        {{e::row_too_wide, "XFD7", 16'384},
+         "cell XFD7 is past the 16,384 columns a row may have",
+         "单元格XFD7超出每行16,384列的限制"},
+        {{e::too_much_text, {}, 256 << 20},
+         "the workbook's shared strings take more than the 256 MiB allowed",
+         "工作簿的共享字符串超过256 MiB的限制"},
+        {{e::too_much_text, "7", 16 << 20},
+         "row 7 holds more than the 16 MiB of text a row may hold",
+         "第7行的文字超过每行16 MiB的限制"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(describe(c.problem, language::english), c.english);
+        EXPECT_EQ(describe(c.problem, language::chinese), c.chinese);
+    }
 }
 
 TEST(XlsxRead, LimitsInWords) {
