@@ -192,9 +192,10 @@ bool w_worksheet::open_file(const QString& path) {
                                                                        sheet::language::chinese))));
             return false;
         }
-        progress.setRange(0, 0); // how many rows a workbook holds is known only at its end
+        const sheet::workbook_source& source = **book;
         load = load_rows(**book, [&] {
-            progress.setValue(0);
+            const std::uint64_t total = std::max<std::uint64_t>(source.total(), 1);
+            progress.setValue(static_cast<int>(source.done() * 1000 / total));
             return !progress.wasCanceled();
         });
         encoding = QStringLiteral("Excel 工作簿");
@@ -232,7 +233,6 @@ bool w_worksheet::open_file(const QString& path) {
     }
     progress.setLabelText(QStringLiteral("正在计算…"));
     progress.setCancelButton(nullptr);
-    progress.setRange(0, 1000);
     progress.setValue(1000);
     const std::size_t count = load.rows.size();
     const std::size_t extra = load.shape.extra_columns.size();
