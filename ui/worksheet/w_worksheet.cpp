@@ -3,6 +3,8 @@
 #include "ui/worksheet/worksheet_model.h"
 
 #include "runtime/clock.h"
+#include "runtime/date_field.h"
+#include "runtime/edit_mask.h"
 #include "runtime/engine_text.h"
 #include "runtime/message_box.h"
 
@@ -10,7 +12,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDateEdit>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -179,14 +180,15 @@ void w_worksheet::build_layout() {
 
     auto* date_row = new QHBoxLayout();
     auto* date_label = new QLabel(QStringLiteral("缴款日期(&D)："), central);
-    payment_date = new QDateEdit(central);
+    payment_date = new runtime::date_field(central);
     payment_date->setObjectName(QStringLiteral("payment_date"));
-    payment_date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    payment_date->setCalendarPopup(true);
-    payment_date->setDate(runtime::today());
-    payment_date->setAccessibleName(QStringLiteral("缴款日期"));
-    payment_date->setToolTip(QStringLiteral("没有填写实际缴款日期的行按这一天缴款计算；"
-                                            "改动后所有行立即重新计算。"));
+    payment_date->set_date(runtime::today());
+    for (QWidget* named :
+         {static_cast<QWidget*>(payment_date), static_cast<QWidget*>(payment_date->edit())}) {
+        named->setAccessibleName(QStringLiteral("缴款日期"));
+        named->setToolTip(QStringLiteral("没有填写实际缴款日期的行按这一天缴款计算；"
+                                         "改动后所有行立即重新计算。"));
+    }
     date_label->setBuddy(payment_date);
     auto* date_hint =
         new QLabel(QStringLiteral("没有填写实际缴款日期的行按这一天缴款计算。"), central);
@@ -197,7 +199,10 @@ void w_worksheet::build_layout() {
     date_row->addWidget(date_hint);
     date_row->addStretch(1);
     layout->addLayout(date_row);
-    connect(payment_date, &QDateEdit::dateChanged, this, &w_worksheet::payment_date_changed);
+    connect(payment_date, &runtime::date_field::date_changed, this,
+            &w_worksheet::payment_date_changed);
+    connect(payment_date, &runtime::date_field::refused, this,
+            [this](const QString& message) { statusBar()->showMessage(message); });
 
     table = new worksheet_view(central);
     table->setObjectName(QStringLiteral("table"));

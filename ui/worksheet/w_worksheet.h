@@ -12,8 +12,11 @@
 #include <functional>
 
 class QAction;
-class QDateEdit;
 class QLabel;
+
+namespace orvandel::runtime {
+class date_field;
+} // namespace orvandel::runtime
 
 namespace orvandel::ui::worksheet {
 
@@ -74,7 +77,7 @@ public:
 
     worksheet_view* table = nullptr;
     QTableView* totals = nullptr;
-    QDateEdit* payment_date = nullptr;
+    runtime::date_field* payment_date = nullptr;
     QAction* act_new = nullptr;
     QAction* act_open = nullptr;
     QAction* act_save = nullptr;
