@@ -7,6 +7,7 @@
 
 #include <optional>
 
+#include <QList>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -43,9 +44,15 @@ public:
     QPointer<QWidget> w_worksheet;
 
 private:
-    // Asks whether to bring back the rows of a worksheet that did not close
-    // normally; true when it was brought back (in an open worksheet).
+    // Asks, for each worksheet that did not close normally, whether to bring
+    // back its rows; true when any was brought back (the first into
+    // w_worksheet, any others into windows of their own).
     bool offer_recovery();
+    // A new worksheet window, shown; it deletes itself when closed.
+    QWidget* new_worksheet(const std::optional<calc::late_fee_input>& first_row);
+
+    // Worksheets opened for recovered rows beyond the first.
+    QList<QPointer<QWidget>> recovered_worksheets_;
 };
 
 } // namespace orvandel::app

@@ -7,6 +7,7 @@
 #include "runtime/edit_mask.h"
 #include "runtime/engine_text.h"
 #include "runtime/message_box.h"
+#include "runtime/recovery_file.h"
 
 #include <QAction>
 #include <QApplication>
