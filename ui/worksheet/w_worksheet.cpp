@@ -151,13 +151,16 @@ w_worksheet::w_worksheet(QWidget* parent) : QMainWindow(parent) {
     connect(&model_->undo_stack(), &QUndoStack::indexChanged, this, &w_worksheet::sheet_changed);
     connect(&model_->undo_stack(), &QUndoStack::cleanChanged, this, &w_worksheet::update_title);
     update_title();
-    // Wide enough for every column where the screen allows.
+    // Wide enough for every column, 备注 included, where the screen allows:
+    // at 1600 pixels every column shows and 备注 has room for a reason of
+    // two parts. On a narrower screen the reason is still in the bad cells'
+    // tooltips and, for the current row, in the status bar.
     int width = table->verticalHeader()->sizeHint().width() + 40;
     for (int c = 0; c < shown_column_count; ++c) {
         width += table->columnWidth(c);
     }
     const QScreen* shown_on = screen();
-    const int room = shown_on != nullptr ? shown_on->availableGeometry().width() * 9 / 10 : width;
+    const int room = shown_on != nullptr ? shown_on->availableGeometry().width() - 40 : width;
     resize(std::min(width, std::max(room, 800)), 640);
 }
 
@@ -170,6 +173,7 @@ w_worksheet::~w_worksheet() {
     disconnect(table->horizontalHeader(), nullptr, this, nullptr);
     disconnect(table->verticalHeader(), nullptr, this, nullptr);
     disconnect(table, nullptr, this, nullptr);
+    disconnect(table->selectionModel(), nullptr, this, nullptr);
     delete takeCentralWidget();
 }
 
@@ -247,6 +251,18 @@ void w_worksheet::build_layout() {
 
     setCentralWidget(central);
     statusBar()->showMessage(QStringLiteral("就绪"));
+    // The current row's reason, beside whatever the status bar says.
+    row_note = new QLabel(this);
+    row_note->setObjectName(QStringLiteral("row_note"));
+    row_note->setStyleSheet(QStringLiteral("QLabel { color: #b00020; }"));
+    statusBar()->addPermanentWidget(row_note);
+    connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &w_worksheet::show_row_note);
+    connect(model_, &QAbstractItemModel::dataChanged, this, &w_worksheet::show_row_note);
+    connect(model_, &QAbstractItemModel::modelReset, this, &w_worksheet::show_row_note);
+    connect(model_, &QAbstractItemModel::rowsInserted, this, &w_worksheet::show_row_note);
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, &w_worksheet::show_row_note);
+    connect(model_, &QAbstractItemModel::layoutChanged, this, &w_worksheet::show_row_note);
 }
 
 void w_worksheet::build_actions() {
@@ -321,7 +337,7 @@ void w_worksheet::build_menus() {
 void w_worksheet::size_columns() {
     const QFontMetrics cells = table->fontMetrics();
     const QFontMetrics titles = table->horizontalHeader()->fontMetrics();
-    const int padding = 3 * cells.averageCharWidth();
+    const int padding = 2 * cells.averageCharWidth();
     for (int c = 0; c < shown_column_count; ++c) {
         int width = cells.horizontalAdvance(widest_cell[static_cast<std::size_t>(c)]);
         const QString title = model_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
@@ -363,6 +379,20 @@ void w_worksheet::payment_date_changed() {
                                            : std::nullopt);
     statusBar()->showMessage(
         QStringLiteral("已按缴款日期 %1 重新计算").arg(runtime::date_text(day)));
+}
+
+void w_worksheet::show_row_note() {
+    const QModelIndex at = table->currentIndex();
+    QString note;
+    if (at.isValid()) {
+        const auto row = static_cast<std::size_t>(at.row());
+        if (row < model_->rows().size() && !model_->rows().blank(row) && !model_->outcome(row).ok) {
+            note = QStringLiteral("第%1行：%2")
+                       .arg(at.row() + 1)
+                       .arg(runtime::qstring(model_->shown_text(row, shown_column_count - 1)));
+        }
+    }
+    row_note->setText(note);
 }
 
 void w_worksheet::sheet_changed() {

@@ -85,6 +85,8 @@ public:
     worksheet_view* table = nullptr;
     QTableView* totals = nullptr;
     runtime::date_field* payment_date = nullptr;
+    // In the status bar: why the current row has no figures, if it has none.
+    QLabel* row_note = nullptr;
     QAction* act_new = nullptr;
     QAction* act_open = nullptr;
     QAction* act_save = nullptr;
@@ -113,6 +115,7 @@ private:
     void keep_totals_aligned();
     void update_title();
     void payment_date_changed();
+    void show_row_note();
     void sheet_changed();
     void forget_recovery();
     void new_sheet();

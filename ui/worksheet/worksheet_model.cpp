@@ -183,6 +183,32 @@ std::optional<input> input_of(int c) {
     }
 }
 
+namespace {
+
+// The characters of a title on its first line; 0 keeps it on one line.
+qsizetype title_break(column c) {
+    switch (c) {
+    case column::amount:       // 应缴税款|金额
+    case column::pay_date:     // 实际缴款|日期
+    case column::total_days:   // 合计滞纳|天数
+    case column::one_more_day: // 每多滞纳|一日增加
+        return 4;
+    case column::days_before: // 2001年04月30日前|滞纳天数
+    case column::days_after:
+    case column::fee_before:
+    case column::fee_after:
+        return 12;
+    case column::total_fee: // 合计应加征|滞纳金
+        return 5;
+    case column::tax_and_fee_total: // 税款与|滞纳金合计
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
 QString column_title(int c) {
     return runtime::qstring(sheet::column_name(shown_column(c), sheet::language::chinese));
 }
@@ -325,8 +351,21 @@ std::string worksheet_model::shown_text(std::size_t row, int c, figures style) c
 
 bool worksheet_model::bad_cell(const sheet::row_outcome& o, int c) const {
     const column role = shown_column(c);
+    // The sheet holds start and end dates as 缴款期限 and 实际缴款日期, so a
+    // problem with them (no period at all is reported on start_date) shows
+    // in those cells: every bad row has a cell that says why.
+    const auto shown_as = [](column field) {
+        switch (field) {
+        case column::start_date:
+            return column::due_date;
+        case column::end_date:
+            return column::pay_date;
+        default:
+            return field;
+        }
+    };
     for (std::size_t i = 0; i < o.problem_count; ++i) {
-        if (o.problems[i].field == role) {
+        if (shown_as(o.problems[i].field) == role) {
             return true;
         }
     }
@@ -398,10 +437,13 @@ QVariant worksheet_model::headerData(int section, Qt::Orientation orientation, i
     }
     switch (role) {
     case Qt::DisplayRole: {
-        // The dated titles on two lines: "2001年04月30日前" over "滞纳天数".
+        // The long titles on two lines, so that a column is no wider than its
+        // figures need and the window shows every column up to 备注:
+        // "2001年04月30日前" over "滞纳天数", "合计应加征" over "滞纳金".
         QString title = column_title(section);
-        if (title.startsWith(QStringLiteral("2001年")) && title.size() > 12) {
-            title.insert(12, QLatin1Char('\n'));
+        const qsizetype first_line = title_break(shown_column(section));
+        if (first_line > 0 && first_line < title.size()) {
+            title.insert(first_line, QLatin1Char('\n'));
         }
         return title;
     }
