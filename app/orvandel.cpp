@@ -1,5 +1,7 @@
 #include "app/orvandel.h"
 
+#include "app/command_line.h"
+
 #include "calc/number_text.h"
 #include "runtime/clock.h"
 #include "runtime/engine_text.h"
@@ -175,15 +177,15 @@ bool orvandel::offer_recovery() {
 }
 
 void orvandel::open(const QStringList& commandline) {
-    const qsizetype flag = commandline.indexOf(QStringLiteral("--worksheet"));
-    if (flag >= 0) {
+    const command_line given = read_command_line(commandline);
+    if (given.what == command_line::request::open_worksheet) {
         if (!offer_recovery()) {
             open_worksheet();
         }
         auto* sheet = qobject_cast<ws::w_worksheet*>(w_worksheet.data());
         // Recovered rows are not given up for the file without asking.
-        if (flag + 1 < commandline.size() && sheet->ask_save_and_save()) {
-            sheet->open_file(commandline[flag + 1]);
+        if (!given.worksheet_file.isEmpty() && sheet->ask_save_and_save()) {
+            sheet->open_file(given.worksheet_file);
         }
         return;
     }

@@ -24,7 +24,8 @@ public:
     ~orvandel();
 
     // open: opens the main window, or with "--worksheet [FILE]" only the
-    // worksheet (with FILE opened). Each window deletes itself when it is
+    // worksheet (with FILE opened); `commandline` as read_command_line takes
+    // it, the main window for anything it does not take. Each window deletes itself when it is
     // closed; the application ends (exit code 0) once no window is left.
     // A worksheet left unsaved by a crash is offered back first.
     void open(const QStringList& commandline);

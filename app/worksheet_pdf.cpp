@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -24,9 +23,6 @@
 
 namespace orvandel::app {
 namespace {
-
-const QString export_option = QStringLiteral("--export-pdf");
-const QString worksheet_option = QStringLiteral("--worksheet");
 
 // The file's bytes as UTF-8: kept when they are UTF-8 already, decoded from
 // GB18030 otherwise (what Excel and WPS write for "CSV" on Chinese Windows).
@@ -214,25 +210,7 @@ std::optional<ui::audit_items> read_csv_rows(const QByteArray& text,
     return sheet;
 }
 
-QString option_value(const QStringList& arguments, const QString& option, QString& problem) {
-    const qsizetype at = arguments.indexOf(option);
-    if (at < 0 || at + 1 >= arguments.size() || arguments[at + 1].startsWith(u'-')) {
-        problem = QStringLiteral("%1 needs a file name").arg(option);
-        return {};
-    }
-    return arguments[at + 1];
-}
-
 } // namespace
-
-bool pdf_export_requested(int argc, const char* const* argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--export-pdf") == 0) {
-            return true;
-        }
-    }
-    return false;
-}
 
 std::optional<ui::audit_items> read_worksheet_file(const QString& path, const QDate& payment_date,
                                                    QString& problem) {
@@ -258,16 +236,8 @@ std::optional<ui::audit_items> read_worksheet_file(const QString& path, const QD
     return read_csv_rows(as_utf8(bytes), payment, std::move(sheet), problem);
 }
 
-int export_worksheet_pdf(const QStringList& arguments, QTextStream& err) {
+int export_worksheet_pdf(const QString& input, const QString& output, QTextStream& err) {
     QString problem;
-    const QString input = option_value(arguments, worksheet_option, problem);
-    const QString output =
-        problem.isEmpty() ? option_value(arguments, export_option, problem) : QString();
-    if (!problem.isEmpty()) {
-        err << "orvandel: " << problem
-            << "\nusage: orvandel --worksheet IN.csv --export-pdf OUT.pdf\n";
-        return 2;
-    }
     const std::optional<ui::audit_items> sheet =
         read_worksheet_file(input, runtime::today(), problem);
     if (!sheet) {
