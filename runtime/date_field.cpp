@@ -42,6 +42,9 @@ date_field::date_field(QWidget* parent) : QWidget(parent) {
     layout->addWidget(edit_);
     layout->addWidget(button_);
     setFocusProxy(edit_);
+    // Takes the focus as the field does, so that a label's access key with
+    // this as its buddy reaches the field.
+    setFocusPolicy(edit_->focusPolicy());
 
     popup_ = new QWidget(this, Qt::Popup);
     auto* popup_layout = new QHBoxLayout(popup_);

@@ -6,6 +6,7 @@
 #include "sheet_fixture.h"
 
 #include "runtime/date_field.h"
+#include "runtime/edit_mask.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -187,6 +188,7 @@ private slots:
             type_text(typed);
         }
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), (*sheet)->table); // Tab leaves the field at once
         const QDate expected = taken.isValid() ? taken : QDate(2024, 3, 15);
         QCOMPARE(runtime::to_qdate(*sheet->model().payment_date()), expected);
         QCOMPARE(cell(*sheet, 1, 6),
@@ -206,8 +208,9 @@ private slots:
     // The arrows step the part under the cursor and recompute at once; the
     // calendar (Alt+Down) takes a day chosen with the keys.
     void payment_date_by_arrows_and_calendar() {
-        (*sheet)->payment_date->setFocus();
+        QTest::keyClick((*sheet)->table, Qt::Key_D, Qt::AltModifier); // the label's access key
         QWidget* line = QApplication::focusWidget();
+        QCOMPARE(line, (*sheet)->payment_date->edit());
         QTest::keyClick(line, Qt::Key_End);
         QTest::keyClick(line, Qt::Key_Up);
         QCOMPARE(runtime::to_qdate(*sheet->model().payment_date()), QDate(2024, 3, 16));
@@ -222,6 +225,13 @@ private slots:
         QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
         QCOMPARE(runtime::to_qdate(*sheet->model().payment_date()), QDate(2023, 3, 17));
         QCOMPARE(line->property("text").toString(), QStringLiteral("2023-03-17"));
+        // F4 opens it too; Esc closes it with the date as it was.
+        QTest::keyClick(line, Qt::Key_F4);
+        QVERIFY(QApplication::activePopupWidget() != nullptr);
+        QTest::keyClick(QApplication::activePopupWidget()->focusWidget(), Qt::Key_Right);
+        QTest::keyClick(QApplication::activePopupWidget()->focusWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+        QCOMPARE(runtime::to_qdate(*sheet->model().payment_date()), QDate(2023, 3, 17));
     }
 
     // A click on a header sorts; a second click sorts the other way; undo
