@@ -19,7 +19,7 @@ namespace orvandel::app {
 // or Chinese. Rows without a pay date take
 // `payment_date`. Nothing, with `problem` set, when the file cannot be read
 // or names no amount column.
-[[nodiscard]] std::optional<ui::audit_items>
+[[nodiscard]] std::optional<ui::audit::audit_items>
 read_worksheet_file(const QString& path, const QDate& payment_date, QString& problem);
 
 // Writes the audit sheet of the file `input` to `output`: 0 when it was

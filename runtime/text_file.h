@@ -20,9 +20,6 @@ struct read_text {
 // GBK), what Excel and WPS write when a Chinese user saves as CSV.
 [[nodiscard]] read_text read_text_file(const QString& path);
 
-// True when `bytes` is well-formed UTF-8 (no overlong forms or surrogates).
-[[nodiscard]] bool is_valid_utf8(std::string_view bytes);
-
 // Who may read a file written: as the system's defaults have it, or its
 // owner only (0600 from the first byte on; on Windows the user's own folders
 // keep it private).
