@@ -27,9 +27,12 @@
 #include <QProgressDialog>
 #include <QStatusBar>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <istream>
 #include <streambuf>
+#include <string_view>
 
 namespace orvandel::ui::worksheet {
 
@@ -117,6 +120,20 @@ public:
     }
     [[nodiscard]] std::size_t done() const { return static_cast<std::size_t>(gptr() - eback()); }
 };
+
+// The rows of a CSV text already in memory; `progress`, when given, is told
+// the thousandths read so far and returns false to stop.
+loaded_rows load_csv(std::string_view utf8, const std::function<bool(int)>& progress = {}) {
+    memory_buffer buffer(utf8);
+    std::istream in(&buffer);
+    sheet::csv_source source(in);
+    const std::size_t size = std::max<std::size_t>(utf8.size(), 1);
+    load_progress each;
+    if (progress) {
+        each = [&] { return progress(static_cast<int>(buffer.done() * 1000 / size)); };
+    }
+    return load_rows(source, each, utf8.size());
+}
 
 } // namespace
 
@@ -210,17 +227,10 @@ bool w_worksheet::open_file(const QString& path) {
             tell(this, read.problem);
             return false;
         }
-        memory_buffer buffer(read.utf8);
-        std::istream in(&buffer);
-        sheet::csv_source source(in);
-        const std::size_t size = std::max<std::size_t>(read.utf8.size(), 1);
-        load = load_rows(
-            source,
-            [&] {
-                progress.setValue(static_cast<int>(buffer.done() * 1000 / size));
-                return !progress.wasCanceled();
-            },
-            read.utf8.size());
+        load = load_csv(read.utf8, [&](int thousandths) {
+            progress.setValue(thousandths);
+            return !progress.wasCanceled();
+        });
         encoding = read.encoding;
     }
     if (load.cancelled) {
@@ -346,10 +356,7 @@ bool w_worksheet::restore_recovery(std::unique_ptr<runtime::recovery_file> file)
         tell(this, read.problem);
         return false;
     }
-    memory_buffer buffer(read.utf8);
-    std::istream in(&buffer);
-    sheet::csv_source source(in);
-    loaded_rows load = load_rows(source);
+    loaded_rows load = load_csv(read.utf8);
     if (!load.ok) {
         tell(this, QStringLiteral("恢复文件无法读取：%1").arg(runtime::qstring(load.problem)));
         return false;
