@@ -150,13 +150,17 @@ public:
     }
 
     [[nodiscard]] std::string text() const {
-        std::string whole = digits_;
-        whole.insert(0, scale_ + 1 > whole.size() ? scale_ + 1 - whole.size() : 0, '0');
-        if (scale_ > 0) {
-            whole.insert(whole.size() - scale_, ".");
-        }
+        // Built anew rather than inserted into: MinGW's GCC 12 reports a false
+        // -Wrestrict for insert(…) here.
+        const std::size_t width = std::max(digits_.size(), scale_ + 1);
+        const std::string whole = std::string(width - digits_.size(), '0').append(digits_);
         const bool zero = digits_.find_first_not_of('0') == std::string::npos;
-        return (negative_ && !zero ? "-" : "") + whole;
+        std::string text = negative_ && !zero ? "-" : "";
+        text.append(whole, 0, width - scale_);
+        if (scale_ > 0) {
+            text.append(".").append(whole, width - scale_, scale_);
+        }
+        return text;
     }
 
 private:
