@@ -16,6 +16,11 @@ if(NOT ORVANDEL_WINDOWS_PREFIX)
 endif()
 set(ORVANDEL_WINDOWS_PREFIX "${ORVANDEL_WINDOWS_PREFIX}" CACHE PATH
     "Qt and the workbook libraries for Windows (made by scripts/windows-deps.sh)")
+if(NOT ORVANDEL_WINDOWS_PREFIX AND NOT CMAKE_IN_TRY_COMPILE)
+    message(WARNING "Qt and the workbook libraries for Windows are not built yet: run "
+                    "bash scripts/windows-deps.sh, or configure with -DORVANDEL_GUI=OFF "
+                    "-DORVANDEL_XLSX=OFF for orvandel-cli alone.")
+endif()
 
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-compilers.cmake)
 

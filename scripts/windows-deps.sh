@@ -42,7 +42,8 @@ sources=(
 # What the program does not use is left out. tabletevent: the source has no
 # wintab.h. dynamicgl: stays on with OpenGL off and then the Windows platform
 # plugin does not compile. zstd: rcc then stores resources with zlib, which Qt
-# reads without a further library.
+# reads without a further library. direct2d stays on: without it Gui leaves out
+# the DirectWrite font engine that PrintSupport links against.
 qt_options=(
     -DCMAKE_BUILD_TYPE=Release
     -DQT_HOST_PATH=/usr
@@ -50,7 +51,7 @@ qt_options=(
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF
     -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_xml=OFF
     -DFEATURE_concurrent=OFF -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF
-    -DFEATURE_vulkan=OFF -DFEATURE_direct2d=OFF -DFEATURE_tabletevent=OFF
+    -DFEATURE_vulkan=OFF -DFEATURE_tabletevent=OFF
     -DFEATURE_zstd=OFF
     -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_png=OFF
     -DFEATURE_system_freetype=OFF -DFEATURE_system_harfbuzz=OFF
@@ -155,7 +156,11 @@ src_dir=$cache/sources
 mkdir -p "$apt_dir/sources.list.d" "$apt_dir/lists/partial" "$apt_dir/archives/partial" "$src_dir"
 apt_options=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$apt_dir/sources.list.d"
              -o Dir::State::Lists="$apt_dir/lists" -o Dir::Cache="$apt_dir"
-             -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache= -o APT::Sandbox::User=root)
+             -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache=)
+if [ "$(id -u)" -eq 0 ]; then
+    # apt's download user cannot write into the cache folder; root fetches itself.
+    apt_options+=(-o APT::Sandbox::User=root)
+fi
 
 # The deb-src entries: the machine's deb entries with their type changed.
 make_source_list() {
@@ -171,9 +176,13 @@ make_source_list() {
     done
 }
 
-fetched() { # package=version: its .dsc is in the sources folder
-    local name=${1%%=*} version=${1#*=}
-    [ -f "$src_dir/${name}_${version#*:}.dsc" ]
+fetched() { # package=version: its .dsc and every file it lists are in the sources folder
+    local name=${1%%=*} version=${1#*=} file
+    local dsc=$src_dir/${name}_${version#*:}.dsc
+    [ -f "$dsc" ] || return 1
+    for file in $(awk '/^Checksums-Sha256:/ { on = 1; next } /^[^ ]/ { on = 0 } on { print $3 }' "$dsc"); do
+        [ -f "$src_dir/$file" ] || return 1
+    done
 }
 need_fetch=()
 for s in "${sources[@]}"; do
