@@ -1,6 +1,7 @@
 #include "app/orvandel.h"
 
 #include "calc/number_text.h"
+#include "calc/split.h"
 #include "runtime/clock.h"
 #include "runtime/engine_text.h"
 #include "runtime/fonts.h"
@@ -9,7 +10,6 @@
 #include "runtime/state_dir.h"
 #include "ui/about/w_about.h"
 #include "ui/audit/audit_commands.h"
-#include "ui/worksheet/csv_rows.h"
 #include "ui/worksheet/w_worksheet.h"
 #include "ui/worksheet/worksheet_model.h"
 
@@ -23,34 +23,35 @@ namespace orvandel::app {
 namespace {
 
 // The main window's context menu offers its calculation as an audit sheet.
-ui::audit_commands* add_audit_commands(::orvandel::ui::w_dornik& window) {
-    return new ui::audit_commands(window, [&window]() -> std::optional<ui::audit_items> {
-        if (const auto& shown = window.calculation()) {
-            return ui::form_calculation_sheet(shown->input, shown->result, runtime::today());
-        }
-        return std::nullopt;
-    });
+ui::audit::audit_commands* add_audit_commands(::orvandel::ui::w_dornik& window) {
+    return new ui::audit::audit_commands(window,
+                                         [&window]() -> std::optional<ui::audit::audit_items> {
+                                             if (const auto& shown = window.calculation()) {
+                                                 return ui::audit::form_calculation_sheet(
+                                                     shown->input, shown->result, runtime::today());
+                                             }
+                                             return std::nullopt;
+                                         });
 }
 
 namespace ws = ::orvandel::ui::worksheet;
+namespace sheet = ::orvandel::sheet;
 
 // The form's calculation as a worksheet row: its dates arrive as 缴款期限 =
 // start − 1 day and 实际缴款日期 = end − 1 day (the form counts the start day
 // and not the end day), so the figures stay the same.
 ws::row_cells worksheet_row(const calc::late_fee_input& input) {
-    ws::row_cells row;
-    const auto at = [&row](ws::input cell) -> std::string& {
-        return row[static_cast<std::size_t>(cell)];
-    };
-    at(ws::input::amount) = calc::default_text(input.amount_due);
+    ws::row_cells row(ws::fixed_slots);
+    const auto at = [&row](sheet::column c) -> std::string& { return row[ws::slot_of(c)]; };
+    at(sheet::column::amount) = calc::default_text(input.amount_due);
     if (input.mode == calc::entry_mode::by_dates) {
-        const std::string start = calc::format_date_text(input.start_date).value_or("");
-        const std::string end = calc::format_date_text(input.end_date).value_or("");
-        at(ws::input::due_date) = ws::shift_date_text(start, -1);
-        at(ws::input::pay_date) = ws::shift_date_text(end, -1);
+        at(sheet::column::due_date) =
+            calc::format_date_text(calc::law_day_of(input.start_date)).value_or("");
+        at(sheet::column::pay_date) =
+            calc::format_date_text(calc::law_day_of(input.end_date)).value_or("");
     } else {
-        at(ws::input::days_before) = calc::default_text(input.days_before);
-        at(ws::input::days_after) = calc::default_text(input.days_after);
+        at(sheet::column::days_before) = calc::default_text(input.days_before);
+        at(sheet::column::days_after) = calc::default_text(input.days_after);
     }
     return row;
 }
@@ -58,35 +59,36 @@ ws::row_cells worksheet_row(const calc::late_fee_input& input) {
 // The worksheet's 导出PDF… writes its rows as the audit sheet (every row
 // that is not blank, with the payment date of the moment).
 void add_worksheet_audit(ws::w_worksheet& window) {
-    auto* audit = new ui::audit_commands(window, [&window]() -> std::optional<ui::audit_items> {
-        const ws::worksheet_model& model = window.model();
-        ui::audit_items items;
-        items.calculation_date = runtime::today();
-        if (model.payment_date()) {
-            items.payment_date = runtime::to_qdate(*model.payment_date());
-        }
-        for (std::size_t r = 0; r < model.rows().size(); ++r) {
-            if (model.rows().blank(r)) {
-                continue;
+    auto* audit =
+        new ui::audit::audit_commands(window, [&window]() -> std::optional<ui::audit::audit_items> {
+            const ws::worksheet_model& model = window.model();
+            ui::audit::audit_items items;
+            items.calculation_date = runtime::today();
+            if (model.payment_date()) {
+                items.payment_date = runtime::to_qdate(*model.payment_date());
             }
-            ui::audit_item item;
-            item.name = runtime::qstring(model.rows().text(r, ws::input::item));
-            item.outcome = model.outcome(r);
-            item.note = runtime::qstring(
-                ::orvandel::sheet::describe(item.outcome, ::orvandel::sheet::language::chinese));
-            items.items.push_back(std::move(item));
-        }
-        if (items.items.empty()) {
-            return std::nullopt;
-        }
-        return items;
-    });
+            for (std::size_t r = 0; r < model.rows().size(); ++r) {
+                if (model.rows().blank(r)) {
+                    continue;
+                }
+                ui::audit::audit_item item;
+                item.name = runtime::qstring(model.rows().text(r, sheet::column::item));
+                item.outcome = model.outcome(r);
+                item.note =
+                    runtime::qstring(sheet::describe(item.outcome, sheet::language::chinese));
+                items.items.push_back(std::move(item));
+            }
+            if (items.items.empty()) {
+                return std::nullopt;
+            }
+            return items;
+        });
     window.act_export_pdf->setEnabled(true);
     QObject::connect(window.act_export_pdf, &QAction::triggered, audit->export_pdf(),
                      &QAction::trigger);
     window.act_print->setEnabled(true);
     QObject::connect(window.act_print, &QAction::triggered, audit,
-                     &ui::audit_commands::print_with_preview);
+                     &ui::audit::audit_commands::print_with_preview);
 }
 
 } // namespace
@@ -165,7 +167,7 @@ void orvandel::open(const QStringList& commandline) {
     w_dornik->set_about_opener([this] { ::orvandel::ui::w_about::open(w_about, gs_path); });
     // The context menu: the audit sheet's commands, then the worksheet. The
     // worksheet command also has its own shortcut, shown in the menu.
-    ui::audit_commands* audit = add_audit_commands(*w_dornik);
+    ui::audit::audit_commands* audit = add_audit_commands(*w_dornik);
     auto* worksheet = new QAction(QStringLiteral("打开计算底稿(&W)"), w_dornik);
     worksheet->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+W")));
     worksheet->setShortcutContext(Qt::WindowShortcut);

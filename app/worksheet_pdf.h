@@ -24,7 +24,7 @@ namespace orvandel::app {
 // or Chinese. Rows without a pay date take
 // `payment_date`. Nothing, with `problem` set, when the file cannot be read
 // or names no amount column.
-[[nodiscard]] std::optional<ui::audit_items>
+[[nodiscard]] std::optional<ui::audit::audit_items>
 read_worksheet_file(const QString& path, const QDate& payment_date, QString& problem);
 
 // Runs the export for `arguments` (the program's, its name first): 0 when

@@ -65,6 +65,10 @@ std::optional<std::string> format_date_text(const date& d) {
     return text;
 }
 
+date add_days(const date& d, day_count days) {
+    return date{std::chrono::sys_days{d} + std::chrono::days{days}};
+}
+
 day_count days_between(const date& first, const date& second) {
     return (std::chrono::sys_days{second} - std::chrono::sys_days{first}).count();
 }

@@ -34,6 +34,10 @@ enum class date_text_error {
 // cannot show.
 [[nodiscard]] std::optional<std::string> format_date_text(const date& d);
 
+// The day `days` after `d` (before it, for a negative count). The result may
+// lie outside 0001..9999; is_calendar_day tells.
+[[nodiscard]] date add_days(const date& d, day_count days);
+
 // Days from `first` to `second`: second minus first, negative when the second
 // is earlier. 2001-05-10 minus 2001-04-20 is 20.
 [[nodiscard]] day_count days_between(const date& first, const date& second);

@@ -110,6 +110,24 @@ std::string money_picture_text(const money& value) {
     return text;
 }
 
+std::string grouped_text(const money& value) {
+    const auto rounded = round_money(value);
+    if (!rounded) {
+        return "#";
+    }
+    const std::string plain = default_text(*rounded);
+    const std::size_t first_digit = plain[0] == '-' ? 1 : 0;
+    const std::size_t point = plain.find('.');
+    std::string text = plain.substr(0, first_digit);
+    for (std::size_t i = first_digit; i < point; ++i) {
+        if (i > first_digit && (point - i) % 3 == 0) {
+            text.push_back(',');
+        }
+        text.push_back(plain[i]);
+    }
+    return text.append(plain, point);
+}
+
 std::string count_picture_text(day_count value) {
     return std::to_string(value);
 }

@@ -46,6 +46,15 @@ inline constexpr day_count max_typed_day_count = 999999; // the most six digits 
 // from zero; one that cannot be shown exactly gives "#".
 [[nodiscard]] std::string money_picture_text(const money& value);
 
+// A figure as the sheets of many items show it: two decimals, the integer
+// digits grouped by thousands ("12,345.67", "0.00", "-1,234.50"). More
+// decimals are rounded as round_money rounds; "#" when that cannot be done.
+[[nodiscard]] std::string grouped_text(const money& value);
+
+// What a total shows in place of a figure once it is out of range (see
+// money_total.h).
+inline constexpr std::string_view out_of_range_text = "超出范围";
+
 // The picture "0": a whole number with at least one digit.
 [[nodiscard]] std::string count_picture_text(day_count value);
 

@@ -2,6 +2,7 @@
 
 #include "date.h"
 #include "number_text.h"
+#include "utf8.h"
 
 #include <algorithm>
 #include <array>
@@ -58,67 +59,18 @@ char symbol_for(char32_t c) {
     return c > 0x20 && c < 0x7F ? static_cast<char>(c) : other;
 }
 
-struct decoded {
-    char32_t code_point = 0;
-    std::size_t length = 0; // 0: not well-formed UTF-8
-};
-
-// The character at the start of a non-empty `text`. Overlong forms,
-// surrogates, values above U+10FFFF and cut-off sequences are not
-// well-formed.
-decoded decode(std::string_view text) {
-    const auto byte = [text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80) {
-        return {lead, 1};
-    }
-    std::size_t length = 0;
-    char32_t value = 0;
-    unsigned char second_low = 0x80;  // range of the second byte, narrowed for
-    unsigned char second_high = 0xBF; // some lead bytes
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        value = lead & 0x1FU;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        value = lead & 0x0FU;
-        second_low = lead == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
-        second_high = lead == 0xED ? 0x9F : 0xBF; // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        value = lead & 0x07U;
-        second_low = lead == 0xF0 ? 0x90 : 0x80;  // no overlong forms
-        second_high = lead == 0xF4 ? 0x8F : 0xBF; // nothing above U+10FFFF
-    } else {
-        return {};
-    }
-    if (text.size() < length) {
-        return {};
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        const unsigned char b = byte(i);
-        const unsigned char low = i == 1 ? second_low : 0x80;
-        const unsigned char high = i == 1 ? second_high : 0xBF;
-        if (b < low || b > high) {
-            return {};
-        }
-        value = (value << 6U) | (b & 0x3FU);
-    }
-    return {value, length};
-}
-
 // The symbols of `text` without the blanks around them (see above), or
 // nothing when `text` is not well-formed UTF-8.
 std::optional<std::string> symbols_of(std::string_view text) {
     std::string symbols;
     symbols.reserve(text.size());
     while (!text.empty()) {
-        const decoded d = decode(text);
-        if (d.length == 0) {
+        const utf8_char c = decode_utf8(text, 0);
+        if (c.length == 0) {
             return std::nullopt;
         }
-        symbols.push_back(symbol_for(d.code_point));
-        text.remove_prefix(d.length);
+        symbols.push_back(symbol_for(c.code));
+        text.remove_prefix(c.length);
     }
     const std::size_t first = symbols.find_first_not_of(blank);
     if (first == std::string::npos) {

@@ -14,6 +14,14 @@
 //   2000-02-28 -> 2000-03-01: 2, 0    (the leap day 2000-02-29 is an overdue day)
 //   1999-01-01 -> 2002-01-01: 851, 245
 //   any day    -> the same day: 0, 0
+//
+// The law's two dates. The law counts the overdue days of a tax from the day
+// after its payment deadline (缴款期限) through the day it was paid (实际缴款日期),
+// both included (实施细则第七十五条; 国税函〔1998〕291号). That is the period
+// above with start = deadline + 1 day and end = day paid + 1 day, which
+// form_day_of gives; law_day_of goes back. Example: deadline 2001-04-20, paid
+// 2001-05-09 is start 2001-04-21, end 2001-05-10: 10 and 9 days. Paid on or
+// before the deadline, the start is not before the end: no overdue day.
 #pragma once
 
 #include "date.h"
@@ -29,6 +37,15 @@ struct overdue_split {
     day_count days_after = 0;
     friend bool operator==(const overdue_split&, const overdue_split&) = default;
 };
+
+// The form's start (end) day for the law's deadline (day paid): one day later.
+[[nodiscard]] inline date form_day_of(const date& law_day) {
+    return add_days(law_day, 1);
+}
+// The law's deadline (day paid) for the form's start (end) day: one day earlier.
+[[nodiscard]] inline date law_day_of(const date& form_day) {
+    return add_days(form_day, -1);
+}
 
 // `start` must not be after `end` (the caller checks; see compute_late_fee).
 [[nodiscard]] overdue_split split_overdue_days(const date& start, const date& end);

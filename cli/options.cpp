@@ -19,6 +19,11 @@ enum class option {
     batch,
     output,
     sheet,
+    deadline,
+    period,
+    payment,
+    as_of,
+    stop,
 };
 
 struct option_spelling {
@@ -27,7 +32,7 @@ struct option_spelling {
     bool takes_value;
 };
 
-constexpr std::array<option_spelling, 14> spellings{{
+constexpr std::array<option_spelling, 19> spellings{{
     {"--help", option::help, false},
     {"-h", option::help, false},
     {"--json", option::json, false},
@@ -42,13 +47,19 @@ constexpr std::array<option_spelling, 14> spellings{{
     {"-o", option::output, true},
     {"--output", option::output, true},
     {"--sheet", option::sheet, true},
+    {"--deadline", option::deadline, true},
+    {"--period", option::period, true},
+    {"--payment", option::payment, true},
+    {"--as-of", option::as_of, true},
+    {"--stop", option::stop, true},
 }};
-constexpr std::size_t option_count = 12;
+constexpr std::size_t option_count = 17;
 
-// The options as given: each at most once, with its value.
+// The options as given: each at most once but --payment, with its value.
 struct given_options {
     std::array<bool, option_count> seen{};
     std::array<std::string_view, option_count> value{};
+    std::vector<std::string_view> payments; // --payment may be given any number of times
 
     [[nodiscard]] bool has(option o) const { return seen[static_cast<std::size_t>(o)]; }
     [[nodiscard]] std::string_view operator[](option o) const {
@@ -81,7 +92,7 @@ std::variant<given_options, std::string> collect(std::span<const std::string_vie
             return "unexpected argument " + std::string(arg);
         }
         const auto at = static_cast<std::size_t>(spelling->id);
-        if (given.seen[at]) {
+        if (given.seen[at] && spelling->id != option::payment) {
             return std::string(name_of(spelling->id)) + " is given twice";
         }
         given.seen[at] = true;
@@ -98,13 +109,17 @@ std::variant<given_options, std::string> collect(std::span<const std::string_vie
         } else {
             return std::string(name) + " needs a value";
         }
+        if (spelling->id == option::payment) {
+            given.payments.push_back(given.value[at]);
+        }
     }
     return given;
 }
 
 std::variant<options, std::string> batch_from(const given_options& given) {
     for (const option o : {option::json, option::amount, option::from, option::to, option::due,
-                           option::paid, option::days_before, option::days_after}) {
+                           option::paid, option::days_before, option::days_after, option::period,
+                           option::payment, option::as_of, option::stop}) {
         if (given.has(o)) {
             return std::string(name_of(o)) + " cannot be used with --batch";
         }
@@ -119,6 +134,30 @@ std::variant<options, std::string> batch_from(const given_options& given) {
     return options{batch};
 }
 
+std::variant<options, std::string> debt_from(const given_options& given) {
+    for (const option o :
+         {option::from, option::to, option::paid, option::days_before, option::days_after}) {
+        if (given.has(o)) {
+            return std::string(name_of(o)) + " cannot be used with --payment, --as-of or --stop";
+        }
+    }
+    if (!given.has(option::due)) {
+        return std::string("--due is required with --payment, --as-of or --stop");
+    }
+    debt_options debt;
+    debt.amount = given[option::amount];
+    debt.due = given[option::due];
+    debt.payments = given.payments;
+    if (given.has(option::as_of)) {
+        debt.as_of = given[option::as_of];
+    }
+    if (given.has(option::stop)) {
+        debt.stop = given[option::stop];
+    }
+    debt.json = given.has(option::json);
+    return options{debt};
+}
+
 std::variant<options, std::string> single_from(const given_options& given) {
     if (given.has(option::output)) {
         return std::string("-o needs --batch");
@@ -128,6 +167,20 @@ std::variant<options, std::string> single_from(const given_options& given) {
     }
     if (!given.has(option::amount)) {
         return std::string("--amount is required (see --help)");
+    }
+    if (given.has(option::period) && given.has(option::due)) {
+        return std::string("--period takes the place of --due; give one of them");
+    }
+    // --period stands in for --due in the pair it belongs to.
+    const auto has = [&given](option o) {
+        return given.has(o) || (o == option::due && given.has(option::period));
+    };
+    const auto name = [&given](option o) {
+        return o == option::due && given.has(option::period) ? std::string_view("--period")
+                                                             : name_of(o);
+    };
+    if (given.has(option::payment) || given.has(option::as_of) || given.has(option::stop)) {
+        return debt_from(given);
     }
     // The three ways to give the period; exactly one of them, in full.
     constexpr std::array<std::array<option, 2>, 3> pairs{{
@@ -139,7 +192,7 @@ std::variant<options, std::string> single_from(const given_options& given) {
                                          "--days-before and --days-after";
     const std::array<option, 2>* chosen = nullptr;
     for (const auto& pair : pairs) {
-        if (!given.has(pair[0]) && !given.has(pair[1])) {
+        if (!has(pair[0]) && !has(pair[1])) {
             continue;
         }
         if (chosen != nullptr) {
@@ -151,9 +204,9 @@ std::variant<options, std::string> single_from(const given_options& given) {
         return std::string(choices);
     }
     for (std::size_t k = 0; k < 2; ++k) {
-        if (!given.has((*chosen)[k])) {
-            return std::string(name_of((*chosen)[1 - k])) + " needs " +
-                   std::string(name_of((*chosen)[k]));
+        if (!has((*chosen)[k])) {
+            return std::string(name((*chosen)[1 - k])) + " needs " +
+                   std::string(name((*chosen)[k]));
         }
     }
     single_options single;
@@ -166,8 +219,21 @@ std::variant<options, std::string> single_from(const given_options& given) {
     single.to = given[option::to];
     single.days_before = given[option::days_before];
     single.days_after = given[option::days_after];
+    if (given.has(option::period)) {
+        single.period = given[option::period];
+    }
     single.json = given.has(option::json);
     return options{single};
+}
+
+std::variant<options, std::string> deadline_from(const given_options& given) {
+    for (std::size_t i = 0; i < option_count; ++i) {
+        const auto o = static_cast<option>(i);
+        if (given.has(o) && o != option::deadline && o != option::json) {
+            return std::string(name_of(o)) + " cannot be used with --deadline";
+        }
+    }
+    return options{deadline_options{given[option::deadline], given.has(option::json)}};
 }
 
 } // namespace
@@ -183,6 +249,9 @@ std::variant<options, std::string> parse_options(std::span<const std::string_vie
     const auto& given = std::get<given_options>(collected);
     if (given.has(option::help)) {
         return options{help_options{}};
+    }
+    if (given.has(option::deadline)) {
+        return deadline_from(given);
     }
     return given.has(option::batch) ? batch_from(given) : single_from(given);
 }

@@ -1,14 +1,16 @@
 #include "run_cli.h"
 
+#include "deadline.h"
+#include "debt.h"
 #include "options.h"
 #include "single.h"
-#include "workbook_batch.h"
 
+#include "calc/fee.h"
 #include "sheet/batch.h"
 
 #if ORVANDEL_XLSX
-#include "sheet/xlsx_reader.h"
-#include "sheet/xlsx_writer.h"
+#include "sheet/workbook_sink.h"
+#include "sheet/workbook_source.h"
 #endif
 
 #include <array>
@@ -29,11 +31,15 @@ constexpr std::string_view help = R"(Usage:
   orvandel-cli --amount AMOUNT --from YYYY-MM-DD --to YYYY-MM-DD [--json]
   orvandel-cli --amount AMOUNT --due YYYY-MM-DD --paid YYYY-MM-DD [--json]
   orvandel-cli --amount AMOUNT --days-before N --days-after N [--json]
+  orvandel-cli --amount AMOUNT --period PERIOD --paid YYYY-MM-DD [--json]
+  orvandel-cli --deadline PERIOD [--json]
+  orvandel-cli --amount AMOUNT --due YYYY-MM-DD --payment YYYY-MM-DD=AMOUNT...
+               [--as-of YYYY-MM-DD] [--stop YYYY-MM-DD] [--json]
   orvandel-cli --batch IN.csv|IN.xlsx [--sheet NAME] [-o OUT.csv|OUT.xlsx]
   orvandel-cli --help
 
-Computes the late-payment surcharge on an amount of tax: 0.002 per day for
-overdue days before 2001-05-01 and 0.0005 per day from 2001-05-01 on, each
+Computes the late-payment surcharge on an amount of tax: {rate_before} per day for
+overdue days before 2001-05-01 and {rate_after} per day from 2001-05-01 on, each
 side rounded to the cent (half a cent away from zero). Of a period from one
 date to another (--from, --to), the start day is overdue and the end day is
 not, as on the form. --due is the last day to pay without surcharge and
@@ -50,6 +56,52 @@ object instead: days_before, days_after, total_days as integers, fee_before,
 fee_after, total_fee, tax_and_fee_total as strings with two decimals. A start
 date after the end date prints the form's message on standard error.
 
+Filing calendar: PERIOD is a tax period (税款所属期), a month ("2024-04",
+"2024年4月") or a quarter ("2024Q1", "2024年第1季度"), whose tax falls due in
+the month after it. --deadline prints that month's deadline (缴款期限) and its
+source; --period takes it in place of --due, and the output says where it
+comes from (税款所属期 and 备注; with --json, the members below after the
+figures). The source is the State Taxation Administration's published
+calendar of the year, named by its notice, for 2018 and 2020..2026. Other
+years are derived from the holidays and weekends of 2004..2026 and labelled
+推算: from the base day (the 15th, the 10th before 2009), the rest days from
+the 1st to it that lie in runs of three or more (N) move the deadline, by the
+calendar rule up to 2017 (base day + N days, then the next working day) and
+by the working-day rule from 2018 (the N-th working day after the base day).
+When the other rule gives another day, it is shown as the alternative
+(另一算法), as local bureaus have published either. A period due in a year
+with neither (before 2004, after 2026) has no deadline: exit status 2. Where
+the local bureau set another day, or the deadline was extended, type it with
+--due instead; a typed deadline always stands. --deadline --json prints
+{"period":"2024-04","deadline":"2024-05-22","source":NOTICE or "推算",
+"rule":"published", "calendar" or "working-day"}, with "alternative" only when
+the two rules differ on a derived deadline.
+
+A debt paid in parts: --amount is the tax, --due its 缴款期限 and each
+--payment DATE=AMOUNT one payment (AMOUNT as above, above zero), in date
+order, several on one day in the order paid (with none, --as-of or --stop
+alone gives the debt unpaid through that day). Each day after --due accrues on
+the tax unpaid that day, a payment day on the tax owed before the payment.
+Each payment day ends a segment, whose surcharge is computed and rounded as
+one calculation. A payment on or before --due goes to the tax; one from
+2020-03-01 on to the tax first, then the surcharge (先税后滞纳金); one in
+between in proportion (配比): P*T/(T+S) to the tax, rounded to the cent (half
+up), the rest to the surcharge, where T and S are the tax and surcharge unpaid
+that day; a payment that covers both clears both. Anything beyond is excess
+(多缴). --stop (停止计算日期) is the last day that accrues; later payments are
+divided against the surcharge frozen then. Tax still owed after the last
+payment accrues through --as-of, included; the calculator never assumes
+today, so --as-of is then required unless --stop ends accrual. Prints the
+segments with their formulas, each payment with its rule, and the totals with
+the surcharge capped at the tax (按行政强制法第四十五条封顶) beside the total.
+--json prints one object: tax, total_fee, capped_total_fee, fee_paid,
+fee_outstanding, tax_outstanding, excess; segments, each with start, end,
+ends (payment, stop_date or as_of), tax, days_before, days_after (integers),
+fee_before, fee_after, total_fee; payments, each with date, amount, rule
+(before_deadline, tax_first or proportional), tax_due and fee_due (T and S
+before it), to_tax, to_fee, excess, tax_outstanding, fee_outstanding. Dates
+are yyyy-mm-dd, money strings with two decimals.
+
 Batch: IN.csv ("-" for standard input) is CSV (RFC 4180) with a header row.
 Columns, named in English or in Chinese, in any order: amount (应缴税款金额,
 required), and for each row one pair: due_date and pay_date (缴款期限,
@@ -64,25 +116,46 @@ lacks, named in the language of the amount column (备注 for error); figures
 whose column exists are written into it, one_more_day (每多滞纳一日增加)
 included. A bad row keeps its cells, gets empty figures and an error cell such
 as "amount: not a number" (应缴税款金额：不是数字). A row paid on or before its
-due date gets zero figures, and in Chinese 未逾期. Records end as the input's
-header does (CRLF when it has no line break); a UTF-8 byte order mark is
-kept; blank lines at the end are dropped; a row with more or fewer cells than
-the header is a bad row. OUT.csv may not be IN.csv.
+due date gets zero figures, and in Chinese 未逾期. Day counts beside a row's
+dates are its results when its total_days (合计滞纳天数) is filled, as in a
+file the batch or the worksheet wrote, which therefore reads again with the
+same figures. Records end as the input's header does (CRLF when it has no
+line break); a UTF-8 byte order mark is kept; a blank row (every cell empty)
+stays a blank row, with no figures and no error, and blank rows at the end
+are dropped; a row with more or fewer cells than the header is a bad row.
+OUT.csv may not be IN.csv.
 
 Workbooks: a name ending in .xlsx is an Excel workbook, in or out; standard
 output is always CSV. --sheet NAME reads that worksheet (else the first).
-Numbers are read exactly as Excel shows them at full precision (an amount of
-more than two decimals is an error, never rounded); date cells are dates. The
+Numbers are read exactly as stored, at full precision: an amount of more than
+two decimals is an error, never rounded, unless its cell's format shows two
+decimals ("0.00", "#,##0.00"), as for a tax a formula worked out: it is then
+read as the cell shows it, half up, and the error column says so. Date cells
+are dates; a totals row of SUM formulas is no row. The
 output workbook has numeric amounts and surcharges ("0.00"), whole day counts,
 real dates, a bold frozen header and a totals row of SUM formulas; a bad row
 keeps its cells as text. Limits: a workbook of at most 64 MiB, expanding to
 at most 256 MiB a part and 512 MiB in all, 2,000,000 cells and 64 MiB of text.
 
 Exit status: 0 done (every batch row computed); 1 the start date is after the
-end date, or some batch rows have an error (the output is still complete);
-2 a usage error, an unreadable field, a missing file or amount column, or a
-read or write failure.
+end date, a surcharge or a sum of payments too large to compute exactly, or
+some batch rows have an error (the output is still complete); 2 a usage error,
+an unreadable field, a period without a deadline, a payment of zero or out of
+date order, --stop before --due, --as-of missing or before the last payment
+while tax is owed, a missing file or amount column, or a read or write
+failure.
 )";
+
+// The help, its rates taken from the engine.
+std::string help_text() {
+    std::string text(help);
+    const auto put = [&text](std::string_view token, const std::string& value) {
+        text.replace(text.find(token), token.size(), value);
+    };
+    put("{rate_before}", calc::default_text(calc::rate_before));
+    put("{rate_after}", calc::default_text(calc::rate_after));
+    return text;
+}
 
 int fail(std::ostream& err, std::string_view message) {
     err << program << message << '\n';
@@ -97,26 +170,6 @@ int finish(std::ostream& out, std::ostream& err, int status) {
     return status;
 }
 
-#if ORVANDEL_XLSX
-// All of `in`, or nothing when it holds more than `limit` bytes or fails.
-std::optional<std::string> read_all(std::istream& in, std::size_t limit) {
-    std::string bytes;
-    std::array<char, 1 << 16> chunk{};
-    while (in) {
-        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-        const auto got = static_cast<std::size_t>(in.gcount());
-        if (bytes.size() + got > limit) {
-            return std::nullopt;
-        }
-        bytes.append(chunk.data(), got);
-    }
-    if (in.bad()) {
-        return std::nullopt;
-    }
-    return bytes;
-}
-#endif
-
 // Opens the output only when there is something to write, so that a bad
 // input never empties it.
 std::unique_ptr<std::ostream> open_output(const batch_options& request, std::ostream& err,
@@ -128,114 +181,6 @@ std::unique_ptr<std::ostream> open_output(const batch_options& request, std::ost
         fail(err, "cannot open " + output_path + ": " + why);
     }
     return opened;
-}
-
-#if ORVANDEL_XLSX
-// The worksheet of the workbook `in` holds, or nothing and why not.
-std::optional<sheet::table> read_workbook(std::istream& in, const batch_options& request,
-                                          std::string& why_not) {
-    sheet::xlsx_read_options options;
-    options.sheet = std::string(request.sheet.value_or(""));
-    const auto bytes = read_all(in, options.limits.file_bytes);
-    const auto table = bytes ? sheet::read_xlsx(*bytes, options)
-                             : sheet::xlsx_read_problem{sheet::xlsx_read_error::file_too_large, {}};
-    if (!table) {
-        why_not = sheet::describe(table.error(), sheet::language::english);
-        return std::nullopt;
-    }
-    return *table;
-}
-
-// The batch's results as a workbook, written to the output file.
-int write_workbook(const batch_options& request, sheet::batch_job& job,
-                   const std::optional<sheet::table>& input, std::ostream& err,
-                   file_access& files) {
-    std::ostringstream results;
-    const sheet::batch_status status = job.run(results);
-    if (status == sheet::batch_status::unusable) {
-        return fail(err, job.problem());
-    }
-    const auto bytes = sheet::write_xlsx(typed_results(results.str(), input ? &*input : nullptr));
-    if (!bytes) {
-        return fail(err, "cannot write " + std::string(*request.output) + ": " +
-                             sheet::describe(bytes.error(), sheet::language::english));
-    }
-    const auto target = open_output(request, err, files);
-    if (!target) {
-        return exit_usage;
-    }
-    target->write(bytes->data(), static_cast<std::streamsize>(bytes->size()));
-    return finish(*target, err, static_cast<int>(status));
-}
-
-#else
-constexpr std::string_view no_workbooks =
-    "this orvandel-cli was built without Excel workbooks; use CSV files";
-
-std::optional<sheet::table> read_workbook(std::istream&, const batch_options&,
-                                          std::string& why_not) {
-    why_not = no_workbooks;
-    return std::nullopt;
-}
-
-int write_workbook(const batch_options&, sheet::batch_job&, const std::optional<sheet::table>&,
-                   std::ostream& err, file_access&) {
-    return fail(err, no_workbooks);
-}
-#endif
-
-int run_batch(const batch_options& request, std::istream& in, std::ostream& out, std::ostream& err,
-              file_access& files) {
-    const std::string input_path(request.input);
-    const bool from_stdin = input_path == "-";
-    const bool to_stdout = !request.output || *request.output == "-";
-    const bool workbook_in = !from_stdin && is_workbook_path(input_path);
-    const bool workbook_out = !to_stdout && is_workbook_path(*request.output);
-    if (request.sheet && !workbook_in) {
-        return fail(err, "--sheet needs an .xlsx input");
-    }
-    if (!from_stdin && !to_stdout && files.same_file(input_path, std::string(*request.output))) {
-        return fail(err, "-o names the input file; write the output elsewhere");
-    }
-    std::string why;
-    std::unique_ptr<std::istream> opened_input;
-    if (!from_stdin) {
-        opened_input = files.open_input(input_path, why);
-        if (!opened_input) {
-            return fail(err, "cannot open " + input_path + ": " + why);
-        }
-    }
-    // A workbook is read whole and handed to the batch as the CSV it stands for.
-    std::optional<sheet::table> input_table;
-    std::istringstream converted;
-    if (workbook_in) {
-        std::string why_not;
-        input_table = read_workbook(*opened_input, request, why_not);
-        if (!input_table) {
-            return fail(err, "cannot read " + input_path + ": " + why_not);
-        }
-        converted.str(table_as_csv(*input_table));
-    }
-    sheet::batch_job job(from_stdin ? in : workbook_in ? converted : *opened_input);
-    if (!job.read_header()) {
-        return fail(err, job.problem());
-    }
-    if (workbook_out) {
-        return write_workbook(request, job, input_table, err, files);
-    }
-    std::unique_ptr<std::ostream> opened_output;
-    if (!to_stdout) {
-        opened_output = open_output(request, err, files);
-        if (!opened_output) {
-            return exit_usage;
-        }
-    }
-    std::ostream& target = to_stdout ? out : *opened_output;
-    const sheet::batch_status status = job.run(target);
-    if (status == sheet::batch_status::unusable) {
-        return fail(err, job.problem());
-    }
-    return finish(target, err, static_cast<int>(status));
 }
 
 // The file a UTF-8 name names. On Windows, whose file names are UTF-16, the
@@ -273,6 +218,123 @@ std::unique_ptr<Stream> open_file(const std::string& name, std::ios::openmode mo
     return file;
 }
 
+// The path names an Excel workbook: it ends in ".xlsx", in any case.
+bool is_workbook_path(std::string_view path) {
+    constexpr std::string_view extension = ".xlsx";
+    if (path.size() < extension.size()) {
+        return false;
+    }
+    const std::string_view tail = path.substr(path.size() - extension.size());
+    return std::equal(tail.begin(), tail.end(), extension.begin(), [](char a, char b) {
+        return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+    });
+}
+
+#if ORVANDEL_XLSX
+// The worksheet the request names of the workbook at `path`, as records.
+std::unique_ptr<sheet::record_source>
+open_workbook(const std::string& path, const batch_options& request, std::string& why_not) {
+    sheet::xlsx_read_options options;
+    options.sheet = std::string(request.sheet.value_or(""));
+    try {
+        auto opened = sheet::workbook_source::open(path_of(path), options);
+        if (!opened) {
+            why_not = sheet::describe(opened.error(), sheet::language::english);
+            return nullptr;
+        }
+        return std::move(opened).value();
+    } catch (const std::exception&) {
+        why_not = "not a valid file name";
+        return nullptr;
+    }
+}
+
+// The batch's rows as a workbook, written to the output file once complete.
+int write_workbook(const batch_options& request, sheet::batch_job& job, std::ostream& err,
+                   file_access& files) {
+    std::unique_ptr<std::ostream> target;
+    sheet::workbook_sink sink([&](std::string& why) -> std::ostream* {
+        target = files.open_output(std::string(*request.output), why);
+        if (target) {
+            return target.get();
+        }
+        why = "cannot open " + std::string(*request.output) + ": " + why;
+        return nullptr;
+    });
+    const sheet::batch_status status = job.run(sink);
+    if (status == sheet::batch_status::unusable) {
+        return fail(err, job.problem());
+    }
+    return finish(*target, err, static_cast<int>(status));
+}
+#else
+constexpr std::string_view no_workbooks =
+    "this orvandel-cli was built without Excel workbooks; use CSV files";
+
+std::unique_ptr<sheet::record_source> open_workbook(const std::string&, const batch_options&,
+                                                    std::string& why_not) {
+    why_not = no_workbooks;
+    return nullptr;
+}
+
+int write_workbook(const batch_options&, sheet::batch_job&, std::ostream& err, file_access&) {
+    return fail(err, no_workbooks);
+}
+#endif
+
+int run_batch(const batch_options& request, std::istream& in, std::ostream& out, std::ostream& err,
+              file_access& files) {
+    const std::string input_path(request.input);
+    const bool from_stdin = input_path == "-";
+    const bool to_stdout = !request.output || *request.output == "-";
+    const bool workbook_in = !from_stdin && is_workbook_path(input_path);
+    const bool workbook_out = !to_stdout && is_workbook_path(*request.output);
+    if (request.sheet && !workbook_in) {
+        return fail(err, "--sheet needs an .xlsx input");
+    }
+    if (!from_stdin && !to_stdout && files.same_file(input_path, std::string(*request.output))) {
+        return fail(err, "-o names the input file; write the output elsewhere");
+    }
+    std::string why;
+    std::unique_ptr<std::istream> opened_input;
+    std::unique_ptr<sheet::record_source> book;
+    std::optional<sheet::batch_job> job;
+    if (workbook_in) {
+        book = open_workbook(input_path, request, why);
+        if (!book) {
+            return fail(err, "cannot read " + input_path + ": " + why);
+        }
+        job.emplace(*book);
+    } else if (!from_stdin) {
+        opened_input = files.open_input(input_path, why);
+        if (!opened_input) {
+            return fail(err, "cannot open " + input_path + ": " + why);
+        }
+        job.emplace(*opened_input);
+    } else {
+        job.emplace(in);
+    }
+    if (!job->read_header()) {
+        return fail(err, job->problem());
+    }
+    if (workbook_out) {
+        return write_workbook(request, *job, err, files);
+    }
+    std::unique_ptr<std::ostream> opened_output;
+    if (!to_stdout) {
+        opened_output = open_output(request, err, files);
+        if (!opened_output) {
+            return exit_usage;
+        }
+    }
+    std::ostream& target = to_stdout ? out : *opened_output;
+    const sheet::batch_status status = job->run(target);
+    if (status == sheet::batch_status::unusable) {
+        return fail(err, job->problem());
+    }
+    return finish(target, err, static_cast<int>(status));
+}
+
 } // namespace
 
 std::unique_ptr<std::istream> disk_files::open_input(const std::string& path, std::string& why) {
@@ -300,11 +362,17 @@ int run_cli(std::span<const std::string_view> args, std::istream& in, std::ostre
     }
     const auto& request = std::get<options>(parsed);
     if (std::holds_alternative<help_options>(request)) {
-        out << help;
+        out << help_text();
         return finish(out, err, exit_ok);
     }
     if (const auto* single = std::get_if<single_options>(&request)) {
         return finish(out, err, run_single(*single, out, err));
+    }
+    if (const auto* deadline = std::get_if<deadline_options>(&request)) {
+        return finish(out, err, run_deadline(*deadline, out, err));
+    }
+    if (const auto* debt = std::get_if<debt_options>(&request)) {
+        return finish(out, err, run_debt(*debt, out, err));
     }
     return run_batch(std::get<batch_options>(request), in, out, err, files);
 }

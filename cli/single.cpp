@@ -1,6 +1,9 @@
 #include "single.h"
 
+#include "deadline.h"
+
 #include "calc/date.h"
+#include "calc/deadline_note.h"
 #include "calc/form_labels.h"
 #include "calc/number_text.h"
 
@@ -14,6 +17,8 @@ namespace text = calc::form_labels;
 
 constexpr std::string_view title_of_note = "备注=";
 constexpr std::string_view not_overdue_note = "未逾期";
+constexpr std::string_view title_of_period = "税款所属期=";
+constexpr std::string_view note_separator = "；";
 
 void line(std::string& out, std::string_view label, std::string_view value) {
     out.append(label).append(value).append("\n");
@@ -97,7 +102,24 @@ std::string_view option_of(sheet::column field) {
 
 // --due and --paid are read and computed as a worksheet row of those two
 // dates is, so both give the same figures. The first problem is reported.
-int run_due_and_paid(const single_options& request, std::ostream& out, std::ostream& err) {
+// With --period, the filing calendar's deadline is the due date, and the
+// output says where it comes from.
+int run_due_and_paid(const single_options& given, std::ostream& out, std::ostream& err) {
+    single_options request = given;
+    std::string due_text;
+    std::string note;
+    std::string members;
+    if (given.period) {
+        const auto found = deadline_for("--period", *given.period);
+        if (!found) {
+            err << "orvandel-cli: " << found.error() << '\n';
+            return 2;
+        }
+        due_text = calc::format_date_text(found->deadline.deadline).value_or("");
+        request.due = due_text;
+        note = calc::deadline_note(found->deadline);
+        members = json_members(*found);
+    }
     const sheet::row_outcome row = sheet::evaluate_row(
         {.amount = request.amount, .due_date = request.due, .pay_date = request.paid});
     if (!row.ok) {
@@ -112,8 +134,8 @@ int run_due_and_paid(const single_options& request, std::ostream& out, std::ostr
         err << "orvandel-cli: " << option_of(first.field) << ": " << words(what) << '\n';
         return 2;
     }
-    out << (request.json ? json_object(row.figures)
-                         : readable_block(request, row.input, row.figures));
+    out << (request.json ? json_object(row.figures, members)
+                         : readable_block(request, row.input, row.figures, note));
     return 0;
 }
 
@@ -136,6 +158,9 @@ void append_due_and_paid(std::string& out, const single_options& request,
     const auto title = [](sheet::column c) {
         return std::string(sheet::column_name(c, sheet::language::chinese)) + "=";
     };
+    if (request.period) {
+        line(out, title_of_period, *request.period);
+    }
     line(out, title(sheet::column::due_date), request.due);
     line(out, title(sheet::column::pay_date), request.paid);
     const auto start = calc::format_date_text(input.start_date);
@@ -149,7 +174,7 @@ void append_due_and_paid(std::string& out, const single_options& request,
 } // namespace
 
 std::string readable_block(const single_options& request, const calc::late_fee_input& input,
-                           const calc::late_fee_result& figures) {
+                           const calc::late_fee_result& figures, std::string_view deadline_note) {
     // The amount field shows the amount in its picture ("12345.67", ".00"),
     // and the formulas quote the field as it shows it.
     const std::string amount_text = calc::money_picture_text(input.amount_due);
@@ -176,13 +201,21 @@ std::string readable_block(const single_options& request, const calc::late_fee_i
     line(out, text::fee_after_label, calc::money_picture_text(figures.fee_after));
     line(out, "", text::formula_after(amount_text, days_after_text, figures.fee_after));
     line(out, text::tax_and_fee_label, calc::money_picture_text(figures.tax_and_fee_total));
+    std::string note;
     if (request.by_due_and_paid && input.start_date > input.end_date) {
-        line(out, title_of_note, not_overdue_note);
+        note = not_overdue_note;
+    }
+    if (!deadline_note.empty()) {
+        note += (note.empty() ? "" : note_separator);
+        note += deadline_note;
+    }
+    if (!note.empty()) {
+        line(out, title_of_note, note);
     }
     return out;
 }
 
-std::string json_object(const calc::late_fee_result& figures) {
+std::string json_object(const calc::late_fee_result& figures, std::string_view more_members) {
     std::string out = "{";
     json_number(out, "days_before", figures.days_before);
     out += ',';
@@ -197,6 +230,9 @@ std::string json_object(const calc::late_fee_result& figures) {
     json_money(out, "total_fee", figures.total_fee);
     out += ',';
     json_money(out, "tax_and_fee_total", figures.tax_and_fee_total);
+    if (!more_members.empty()) {
+        out.append(",").append(more_members);
+    }
     out += "}\n";
     return out;
 }

@@ -1,6 +1,10 @@
 #include "sheet/batch.h"
 
 #include "sheet/figure_text.h"
+#include "sheet/result_cells.h"
+
+#include "calc/number_text.h"
+#include "calc/utf8.h"
 
 #include <algorithm>
 #include <cstring>
@@ -34,39 +38,15 @@ constexpr std::array<result_column, 9> result_columns{{
     {column::fee_after, figure::money, nullptr, &result::fee_after},
     {column::total_fee, figure::money, nullptr, &result::total_fee},
     {column::tax_and_fee_total, figure::money, nullptr, &result::tax_and_fee_total},
-    {column::note, figure::error},
+    {column::error, figure::error},
     {column::one_more_day, figure::one_more_day},
 }};
 constexpr std::size_t appended_columns = 8;
-
-// The columns a row is read from, and where evaluate_row takes each.
-constexpr std::array<std::pair<column, std::string_view row_texts::*>, 7> input_columns{{
-    {column::amount, &row_texts::amount},
-    {column::due_date, &row_texts::due_date},
-    {column::pay_date, &row_texts::pay_date},
-    {column::start_date, &row_texts::start_date},
-    {column::end_date, &row_texts::end_date},
-    {column::days_before, &row_texts::days_before},
-    {column::days_after, &row_texts::days_after},
-}};
 
 const result_column* result_column_of(column role) {
     const auto* found = std::find_if(result_columns.begin(), result_columns.end(),
                                      [&](const result_column& c) { return c.role == role; });
     return found == result_columns.end() ? nullptr : found;
-}
-
-// The language of the header's first amount column (English when it has
-// none, which read_header refuses).
-language header_language(const csv_record& header) {
-    std::string scratch;
-    for (const csv_cell& cell : header.cells) {
-        const auto named = column_named(cell_text(cell, scratch));
-        if (named && named->role == column::amount) {
-            return named->lang;
-        }
-    }
-    return language::english;
 }
 
 constexpr std::size_t slot(column role) {
@@ -77,54 +57,43 @@ constexpr std::size_t flush_size = std::size_t{1} << 20;
 
 } // namespace
 
-batch_job::batch_job(std::istream& in, std::size_t block_size) : reader_(in, block_size) {
-    index_.fill(-1);
-    blank_.cells.push_back({std::string_view("", 0)}); // a view that points somewhere, for memcpy
-}
+batch_job::batch_job(std::istream& in, std::size_t block_size)
+    : own_source_(std::make_unique<csv_source>(in, block_size)), source_(*own_source_) {}
+
+batch_job::batch_job(record_source& source) : source_(source) {}
 
 bool batch_job::read_header() {
     csv_record header;
-    if (!reader_.next(header)) {
-        problem_ = reader_.failed() ? "cannot read the input"
-                                    : "the input is empty; a header row is required";
+    if (!source_.next(header)) {
+        const std::string why = source_.problem(language::english);
+        problem_ = why.empty() ? "the input is empty; a header row is required" : why;
         return false;
     }
-    lang_ = header_language(header);
-    std::string scratch;
+    record_texts(header, scratch_, texts_);
+    auto layout = sheet_layout::read(texts_);
+    if (!layout) {
+        problem_ = describe(layout.error(), language::english);
+        return false;
+    }
+    layout_ = std::move(layout).value();
+    lang_ = layout_->lang();
+    std::vector<std::optional<column>> roles(header.cells.size());
+    for (std::size_t c = 0; c < column_count; ++c) {
+        if (const auto at = layout_->position(static_cast<column>(c))) {
+            roles[*at] = static_cast<column>(c);
+        }
+    }
     for (std::size_t i = 0; i < header.cells.size(); ++i) {
-        const std::string_view name = cell_text(header.cells[i], scratch);
-        const auto named = column_named(name);
         cell_run cell{i, i};
-        // A name in the other language, like any name the sheet does not
-        // know, is a column passed through; so is an item, which is text.
-        if (!named || named->lang != lang_ || named->role == column::item) {
-            cells_.push_back(cell);
-            continue;
-        }
-        const column role = named->role;
-        if (index_[slot(role)] >= 0) {
-            problem_ = "the header names the column " + std::string(name) + " twice";
-            return false;
-        }
-        index_[slot(role)] = static_cast<std::ptrdiff_t>(i);
-        if (const result_column* shown = result_column_of(role)) {
-            cell.kind = shown->read ? run_kind::figure_or_copy : run_kind::figure;
-            cell.column = shown;
+        if (roles[i]) {
+            if (const result_column* shown = result_column_of(*roles[i])) {
+                cell.kind = shown->read ? run_kind::figure_or_copy : run_kind::figure;
+                cell.column = shown;
+            }
         }
         cells_.push_back(cell);
-    }
-    if (index_[slot(column::amount)] < 0) {
-        problem_ = "the header has no amount column";
-        return false;
-    }
-    texts_.offered = pair_bit(period_basis::start_and_end) | pair_bit(period_basis::day_counts);
-    if (index_[slot(column::due_date)] >= 0 || index_[slot(column::pay_date)] >= 0) {
-        texts_.offered |= pair_bit(period_basis::due_and_paid);
-    }
-    for (const auto& [role, text] : input_columns) {
-        if (index_[slot(role)] >= 0) {
-            inputs_.push_back({role, static_cast<std::size_t>(index_[slot(role)]), text});
-        }
+        output_names_.emplace_back(texts_[i]);
+        output_roles_.push_back(roles[i]);
     }
     for (const cell_run& cell : cells_) {
         if (cell.kind == run_kind::copy && !runs_.empty() && runs_.back().kind == run_kind::copy) {
@@ -135,20 +104,24 @@ bool batch_job::read_header() {
     }
     for (std::size_t k = 0; k < appended_columns; ++k) {
         const result_column& shown = result_columns[k];
-        if (index_[slot(shown.role)] < 0) {
+        if (!layout_->has(shown.role)) {
             appended_.push_back(&shown);
             runs_.push_back({cells_.size(), cells_.size(), run_kind::figure, &shown});
+            output_names_.emplace_back(column_name(shown.role, lang_));
+            output_roles_.emplace_back(shown.role);
         }
     }
     line_end_ = header.line_end.empty() ? "\r\n" : std::string(header.line_end);
-    bom_ = reader_.had_bom();
+    bom_ = source_.had_bom();
+    typed_source_ = source_.typed_cells() != nullptr;
+    scratch_.resize(std::max(scratch_.size(), header.cells.size()));
     write_header(header);
     return true;
 }
 
 void batch_job::write_header(const csv_record& header) {
     if (bom_) {
-        append("\xEF\xBB\xBF");
+        append(calc::utf8_bom);
     }
     append(header.raw);
     if (header.open_quote) {
@@ -174,32 +147,83 @@ void batch_job::append(std::string_view text) {
     commit(at + text.size());
 }
 
+// The next row into record_ (blank_ when it is a blank row); blank rows are
+// held back until a row that is not blank follows, so that those at the end
+// of the input are dropped.
+bool batch_job::next_row() {
+    for (;;) {
+        if (have_record_) {
+            blank_ = pending_blanks_ > 0;
+            if (blank_) {
+                --pending_blanks_;
+            } else {
+                have_record_ = false;
+            }
+            return true;
+        }
+        if (!source_.next(record_)) {
+            return false;
+        }
+        if (is_blank(record_)) {
+            ++pending_blanks_;
+            continue;
+        }
+        have_record_ = true;
+    }
+}
+
+bool batch_job::finish_reading() {
+    const std::string why = source_.problem(language::english);
+    if (!why.empty()) {
+        problem_ = why;
+        return false;
+    }
+    return true;
+}
+
 batch_status batch_job::run(std::ostream& out) {
     out_ = &out;
     if (!flush(true)) {
         return batch_status::unusable;
     }
-    while (reader_.next(record_)) {
-        const bool blank = record_.raw.empty() && !record_.open_quote;
-        if (blank) {
-            ++pending_blanks_;
-            continue;
-        }
-        for (; pending_blanks_ > 0; --pending_blanks_) {
-            if (!process(blank_)) {
-                return batch_status::unusable;
-            }
-        }
+    while (next_row()) {
         if (!process(record_)) {
             return batch_status::unusable;
         }
     }
-    if (reader_.failed()) {
+    if (!finish_reading()) {
         flush(true);
-        problem_ = "cannot read the input";
         return batch_status::unusable;
     }
     if (!flush(true)) {
+        return batch_status::unusable;
+    }
+    return failed_rows_ == 0 ? batch_status::all_rows_ok : batch_status::some_rows_failed;
+}
+
+batch_status batch_job::run(typed_sink& out) {
+    if (!out.header(output_names_)) {
+        problem_ = out.problem();
+        return batch_status::unusable;
+    }
+    std::vector<cell> cells;
+    while (next_row()) {
+        ++rows_;
+        if (!blank_) {
+            evaluate(record_);
+            failed_rows_ += outcome_.ok ? 0U : 1U;
+        }
+        typed_row(record_, cells);
+        if (!out.row(cells)) {
+            problem_ = out.problem();
+            return batch_status::unusable;
+        }
+    }
+    if (!finish_reading()) {
+        return batch_status::unusable;
+    }
+    if (!out.finish(totals_row(output_roles_, lang_, failed_rows_))) {
+        problem_ = out.problem();
         return batch_status::unusable;
     }
     return failed_rows_ == 0 ? batch_status::all_rows_ok : batch_status::some_rows_failed;
@@ -223,40 +247,48 @@ bool batch_job::flush(bool force) {
 
 bool batch_job::process(const csv_record& record) {
     ++rows_;
+    if (blank_) {
+        // As wide as a regular row, every cell empty.
+        const std::size_t commas = cells_.size() + appended_.size() - 1;
+        char* at = room(commas + 2);
+        std::memset(at, ',', commas);
+        at += commas;
+        std::memcpy(at, line_end_.data(), 2);
+        commit(at + line_end_.size());
+        return flush(false);
+    }
     evaluate(record);
     if (!outcome_.ok) {
         ++failed_rows_;
     }
     write_row(record);
-    return flush(false);
-}
-
-void batch_job::add_row_error(std::string_view english, std::string_view chinese) {
-    error_ = lang_ == language::english ? "row: " : "行：";
-    error_ += lang_ == language::english ? english : chinese;
+    return size_ < flush_size || flush(false);
 }
 
 void batch_job::evaluate(const csv_record& record) {
     error_.clear();
-    outcome_.ok = false;
-    if (record.cells.size() != cells_.size()) {
-        const std::string cells = std::to_string(record.cells.size());
-        const std::string width = std::to_string(cells_.size());
-        add_row_error(cells + (record.cells.size() == 1 ? " cell" : " cells") +
-                          " but the header has " + width,
-                      "有" + cells + "格，表头有" + width + "格");
-        return;
+    if (typed_source_) {
+        shown_.clear();
+        for (const cell& c : *source_.typed_cells()) {
+            shown_.push_back(c.format_decimals);
+        }
     }
-    if (record.open_quote) {
-        add_row_error("the input ends inside a quoted cell", "文件在引号内结束");
-        return;
+    // Only the cells the rules read are unquoted (scratch_ has room for a
+    // row as wide as the header, and no rule reads past it).
+    const csv_cell* const cells = record.cells.data();
+    read_row(
+        *layout_, record.cells.size(),
+        [&](std::size_t i) { return cell_text(cells[i], scratch_[i]); }, shown_, record.open_quote,
+        row_texts_, note_, amount_scratch_);
+    if (note_.kind == reading_note_kind::none) {
+        note_text_.clear();
+    } else {
+        note_text_ = describe(note_, lang_);
     }
-    // The texts of the columns the header lacks stay empty.
-    for (const input_cell& cell : inputs_) {
-        texts_.*cell.text = cell_text(record.cells[cell.at], scratch_[slot(cell.role)]);
-    }
-    evaluate_row_into(texts_, outcome_);
-    if (!outcome_.ok || outcome_.not_overdue) {
+    row_texts_.reading_note = note_text_;
+    row_texts_.reading_note_blocks = note_.blocks();
+    evaluate_row_into(row_texts_, outcome_);
+    if (!outcome_.ok || outcome_.not_overdue || !outcome_.reading_note.empty()) {
         append_description(error_, outcome_, lang_);
     }
 }
@@ -354,6 +386,59 @@ char* batch_job::put_irregular_row(char* at, const csv_record& record) {
         }
     }
     return at;
+}
+
+cell batch_job::typed_figure(const result_column& shown) {
+    if (shown.kind == figure::error) {
+        return error_.empty() ? cell{} : cell::of_text(error_);
+    }
+    if (!outcome_.ok) {
+        return {};
+    }
+    std::string text;
+    if (shown.kind == figure::count) {
+        text = calc::default_text(outcome_.figures.*shown.count);
+    } else if (shown.kind == figure::money) {
+        text = calc::default_text(outcome_.figures.*shown.money);
+    } else if (const auto more = one_more_day(outcome_)) {
+        text = calc::default_text(*more);
+    }
+    return result_cell(shown.role, std::move(text), true);
+}
+
+void batch_job::typed_row(const csv_record& record, std::vector<cell>& out) {
+    out.clear();
+    record_texts(record, scratch_, texts_);
+    const std::size_t width = cells_.size();
+    if (blank_) {
+        out.resize(width + appended_.size());
+        return;
+    }
+    const bool irregular = record.cells.size() != width || record.open_quote;
+    const std::vector<cell>* typed = source_.typed_cells();
+    const std::size_t count = irregular ? std::max(width, record.cells.size()) : width;
+    for (std::size_t i = 0; i < count; ++i) {
+        const cell_run* run = i < width ? &cells_[i] : nullptr;
+        if (run != nullptr && run->column != nullptr &&
+            (run->kind == run_kind::figure ||
+             (run->kind == run_kind::figure_or_copy && outcome_.ok))) {
+            out.push_back(typed_figure(*run->column));
+        } else if (i >= texts_.size()) {
+            out.emplace_back();
+        } else if (irregular) {
+            // A row left out keeps every cell as text, so that no total counts it.
+            out.push_back(result_cell(std::nullopt, std::string(texts_[i]), false));
+        } else if (!output_roles_[i] && typed != nullptr && i < typed->size()) {
+            out.push_back((*typed)[i]); // a workbook's own cell, as it was
+        } else {
+            out.push_back(result_cell(output_roles_[i], std::string(texts_[i]), outcome_.ok));
+        }
+        if (i + 1 == width) {
+            for (const result_column* shown : appended_) {
+                out.push_back(typed_figure(*shown));
+            }
+        }
+    }
 }
 
 } // namespace orvandel::sheet

@@ -1,22 +1,18 @@
-// The batch calculator: a CSV file of amounts and periods in, the same file
-// with the figures of every row added out.
+// The batch calculator: a CSV file (or a workbook's worksheet) of amounts
+// and periods in, the same rows with the figures of every row added out.
 //
-// The header row names the columns, in English or in Chinese (columns.h), in
-// any order: the language of its amount column, which is required. Names in
-// the other language are passed through like any other column, so a file of
-// English columns with a "备注" column of its own reads as it always has. Each
-// row gives its period by one pair: due_date/pay_date, start_date/end_date or
-// days_before/days_after (row.h). Output: the input's columns in their order,
-// then each of days_before, days_after, total_days, fee_before, fee_after,
-// total_fee, tax_and_fee_total and error that the input lacks, named in the
-// header's language. A figure whose column the input has (one_more_day
-// included) is written into that column.
+// The header and every row are read by the rules of reader.h, the one reader
+// of sheets. Output: the input's columns in their order, then each of
+// days_before, days_after, total_days, fee_before, fee_after, total_fee,
+// tax_and_fee_total and error that the input lacks, named in the header's
+// language. A figure whose column the input has (one_more_day included) is
+// written into that column.
 //
 // Choices where the format leaves room:
 // - records end in the line ending of the input's header (CRLF when the input
 //   has no line break at all); a UTF-8 byte order mark is kept;
-// - blank lines at the very end of the input are dropped; a blank line before
-//   another row is a row (and an error row, as it has no amount);
+// - a blank row (every cell empty) is kept as a row of empty cells, with no
+//   figures and no error; blank rows at the very end of the input are dropped;
 // - a row with fewer or more cells than the header is an error row; its cells
 //   are all kept, surplus cells after the error cell;
 // - a bad row keeps every input cell, including days_before and days_after,
@@ -29,11 +25,15 @@
 
 #include "sheet/columns.h"
 #include "sheet/csv.h"
+#include "sheet/reader.h"
 #include "sheet/row.h"
+#include "sheet/table.h"
 
 #include <array>
 #include <cstddef>
 #include <istream>
+#include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -51,9 +51,28 @@ enum class batch_status {
     unusable = 2,         // no usable header, or the input or output failed; see problem()
 };
 
+// Where the batch writes a sheet of typed cells (a workbook): the header,
+// every row, then the totals row. Each returns false, with problem(), when
+// writing failed.
+class typed_sink {
+public:
+    typed_sink() = default;
+    typed_sink(const typed_sink&) = delete;
+    typed_sink& operator=(const typed_sink&) = delete;
+    virtual ~typed_sink() = default;
+    virtual bool header(const std::vector<std::string>& names) = 0;
+    virtual bool row(const std::vector<cell>& cells) = 0;
+    virtual bool finish(const std::vector<cell>& totals) = 0;
+    [[nodiscard]] virtual std::string problem() const = 0;
+};
+
 class batch_job {
 public:
+    // Reads CSV from `in`.
     explicit batch_job(std::istream& in, std::size_t block_size = std::size_t{1} << 20);
+    // Reads the records `source` gives (a workbook's worksheet); it must
+    // outlive the job.
+    explicit batch_job(record_source& source);
 
     // Reads and checks the header row. On false, problem() says why.
     bool read_header();
@@ -61,35 +80,44 @@ public:
     // Writes the header and every row to `out`. read_header() must have
     // succeeded.
     batch_status run(std::ostream& out);
+    // The same as typed cells, then a totals row: in a computed row, amounts
+    // and surcharges are numbers, day counts integers and dates dates; a row
+    // left out for errors keeps every cell as text, so that no total counts
+    // it; an unknown column keeps the cells of a workbook read as they were.
+    batch_status run(typed_sink& out);
 
     [[nodiscard]] const std::string& problem() const { return problem_; }
     [[nodiscard]] std::size_t rows() const { return rows_; }
     [[nodiscard]] std::size_t failed_rows() const { return failed_rows_; }
-    // The language of the header, in which results are named and errors
-    // written. Valid after read_header().
-    [[nodiscard]] language output_language() const { return lang_; }
 
 private:
     void write_header(const csv_record& header);
+    bool next_row();
     // Computes and writes one row; false when the output failed.
     bool process(const csv_record& record);
     void evaluate(const csv_record& record);
-    void add_row_error(std::string_view english, std::string_view chinese);
     // Writers of the output: each writes at `at` and returns the end of what
     // it wrote. Room for the whole row is made once, before the row.
     char* put_figure(char* at, const result_column& shown);
     char* put_other(char* at, const result_column& shown);
     void write_row(const csv_record& record);
     char* put_irregular_row(char* at, const csv_record& record);
+    // The typed cells of the row just evaluated.
+    void typed_row(const csv_record& record, std::vector<cell>& out);
+    [[nodiscard]] cell typed_figure(const result_column& shown);
     // At least `size` bytes free after the output so far; returns where they start.
     char* room(std::size_t size);
     void commit(const char* end) { size_ = static_cast<std::size_t>(end - buffer_.data()); }
     void append(std::string_view text);
     bool flush(bool force);
+    bool finish_reading();
 
-    csv_reader reader_;
+    std::unique_ptr<csv_source> own_source_;
+    record_source& source_;
+    std::optional<sheet_layout> layout_;
     csv_record record_;
-    csv_record blank_; // a blank line, kept back until a row follows it
+    bool blank_ = false; // the row just evaluated is blank
+    bool have_record_ = false;
     std::size_t pending_blanks_ = 0;
     // Cells of the output, each passed through or written from a result column.
     enum class run_kind : unsigned char {
@@ -108,21 +136,20 @@ private:
     // neighbouring passed-through cells joined into one run, then one run for
     // each appended column.
     std::vector<cell_run> runs_;
-    std::vector<const result_column*> appended_;       // result columns the input lacks
-    std::array<std::ptrdiff_t, column_count> index_{}; // header position of each column, or -1
+    std::vector<const result_column*> appended_; // result columns the input lacks
+    std::vector<std::string> output_names_;      // the output's header
+    std::vector<std::optional<column>> output_roles_;
     language lang_ = language::english;
-    // The header's columns a row is read from, and the texts read from the
-    // row just evaluated (empty where the header lacks the column).
-    struct input_cell {
-        column role;
-        std::size_t at;
-        std::string_view row_texts::*text;
-    };
-    std::vector<input_cell> inputs_;
-    row_texts texts_;
+    std::vector<std::string> scratch_; // unquoted texts of the row's cells
+    std::vector<std::string_view> texts_;
+    std::vector<std::int8_t> shown_; // the decimals the source's cells show, when it says
+    bool typed_source_ = false;
+    std::string amount_scratch_;
+    row_texts row_texts_;
+    reading_note note_;
+    std::string note_text_;
     std::string line_end_;
     bool bom_ = false;
-    std::array<std::string, column_count> scratch_; // unquoted texts of input cells
     row_outcome outcome_;
     std::string error_; // the error cell of the row just evaluated
     // Output waiting to be written: the first size_ bytes of buffer_, which

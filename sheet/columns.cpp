@@ -1,52 +1,121 @@
 #include "sheet/columns.h"
 
+#include "calc/fee.h"
+#include "calc/law.h"
+#include "calc/number_text.h"
+
 #include <array>
 
 namespace orvandel::sheet {
 namespace {
 
-struct column_names {
-    std::string_view english;
-    std::string_view chinese;
-};
+using kind = column_kind;
+using use = column_use;
 
 // In the order of `column`. The Chinese names are the worksheet's column
-// titles, and for the form's two dates the form's own words.
-constexpr std::array<column_names, column_count> names{{
-    {"item", "项目"},
-    {"amount", "应缴税款金额"},
-    {"due_date", "缴款期限"},
-    {"pay_date", "实际缴款日期"},
-    {"start_date", "起始日期"},
-    {"end_date", "终止日期"},
-    {"days_before", "2001年04月30日前滞纳天数"},
-    {"days_after", "2001年05月01日后滞纳天数"},
-    {"total_days", "合计滞纳天数"},
-    {"fee_before", "2001年04月30日前应加征滞纳金"},
-    {"fee_after", "2001年05月01日后应加征滞纳金"},
-    {"total_fee", "合计应加征滞纳金"},
-    {"tax_and_fee_total", "税款与滞纳金合计"},
-    {"one_more_day", "每多滞纳一日增加"},
-    {"error", "备注"},
+// titles, and for the form's two dates the form's own words; the English
+// names are the ones the command line has always read and written.
+constexpr std::array<column_facts, column_count> table{{
+    {"item", "项目", kind::text, use::input, false},
+    {"amount", "应缴税款金额", kind::money, use::input, true},
+    {"due_date", "缴款期限", kind::date, use::input, false},
+    {"pay_date", "实际缴款日期", kind::date, use::input, false},
+    {"start_date", "起始日期", kind::date, use::input, false},
+    {"end_date", "终止日期", kind::date, use::input, false},
+    {"days_before", "2001年04月30日前滞纳天数", kind::count, use::input_or_result, true},
+    {"days_after", "2001年05月01日后滞纳天数", kind::count, use::input_or_result, true},
+    {"total_days", "合计滞纳天数", kind::count, use::result, true},
+    {"fee_before", "2001年04月30日前应加征滞纳金", kind::money, use::result, true},
+    {"fee_after", "2001年05月01日后应加征滞纳金", kind::money, use::result, true},
+    {"total_fee", "合计应加征滞纳金", kind::money, use::result, true},
+    {"tax_and_fee_total", "税款与滞纳金合计", kind::money, use::result, true},
+    {"one_more_day", "每多滞纳一日增加", kind::money, use::result, true},
+    {"error", "备注", kind::text, use::result, false},
 }};
+static_assert(static_cast<std::size_t>(column::error) + 1 == column_count);
 
-static_assert(static_cast<std::size_t>(column::note) + 1 == column_count);
+std::string text(std::string_view s) {
+    return std::string(s);
+}
+
+// "应缴税款金额 × 2001年04月30日前滞纳天数 × 0.002，四舍五入到分。"
+std::string fee_rule(column days, const calc::money& rate) {
+    return text(column_name(column::amount, language::chinese))
+        .append(" × ")
+        .append(column_name(days, language::chinese))
+        .append(" × ")
+        .append(calc::default_text(rate))
+        .append("，四舍五入到分。");
+}
 
 } // namespace
 
+const column_facts& facts(column c) {
+    return table[static_cast<std::size_t>(c)];
+}
+
 std::string_view column_name(column c, language lang) {
-    const column_names& name = names[static_cast<std::size_t>(c)];
-    return lang == language::english ? name.english : name.chinese;
+    return lang == language::english ? facts(c).english : facts(c).chinese;
+}
+
+std::string column_rule(column c) {
+    namespace law = calc::law;
+    switch (c) {
+    case column::item:
+        return "项目名称，任意文字，例如“增值税 2024年3月”。";
+    case column::amount:
+        return "应缴而未按期缴纳的税款，最多" + std::to_string(calc::amount_integer_digits) +
+               "位整数和" + std::to_string(calc::amount_decimals) + "位小数。";
+    case column::due_date:
+        return text("缴款期限是不加收滞纳金的最后一天，滞纳天数从其次日起算（")
+            .append(law::day_count_source)
+            .append("）。");
+    case column::pay_date:
+        return text("实际缴纳税款的当天计入滞纳天数（")
+            .append(law::pay_day_source)
+            .append("）；留空则按上方的缴款日期计算。");
+    case column::start_date:
+        return "按起始日期和终止日期给出的期间，计起始日期，不计终止日期。";
+    case column::end_date:
+        return "缴纳税款的当天，不计入滞纳天数。";
+    case column::days_before:
+        return text("2001年04月30日及以前的滞纳天数，按日加收")
+            .append(law::rate_before_words)
+            .append("（")
+            .append(law::rate_before_source)
+            .append("）；有日期时为计算结果。");
+    case column::days_after:
+        return text("2001年05月01日起的滞纳天数，按日加收")
+            .append(law::rate_after_words)
+            .append("（")
+            .append(law::rate_after_source)
+            .append("）；有日期时为计算结果。");
+    case column::total_days:
+        return law::day_count_rule() + "。";
+    case column::fee_before:
+        return fee_rule(column::days_before, calc::rate_before);
+    case column::fee_after:
+        return fee_rule(column::days_after, calc::rate_after);
+    case column::total_fee:
+        return "两段滞纳金（各自四舍五入到分后）之和。";
+    case column::tax_and_fee_total:
+        return "应缴税款金额与合计应加征滞纳金之和。";
+    case column::one_more_day:
+        return "晚一天缴款时合计应加征滞纳金增加的金额；按天数计算的行，"
+               "按2001年05月01日后多一天计算。";
+    case column::error:
+        return "有误的行在这里说明原因，不计入合计；按期缴款的行注明“未逾期”。";
+    }
+    return {};
 }
 
 std::optional<named_column> column_named(std::string_view header) {
     for (std::size_t i = 0; i < column_count; ++i) {
-        const auto role = static_cast<column>(i);
-        if (header == names[i].english) {
-            return named_column{role, language::english};
+        if (header == table[i].english) {
+            return named_column{static_cast<column>(i), language::english};
         }
-        if (header == names[i].chinese) {
-            return named_column{role, language::chinese};
+        if (header == table[i].chinese) {
+            return named_column{static_cast<column>(i), language::chinese};
         }
     }
     return std::nullopt;

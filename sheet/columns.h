@@ -1,11 +1,14 @@
-// The columns of a sheet of many items: what each holds, and its names in the
-// command line's English and in the worksheet's Chinese. A header may use
-// either language, in any order; the results are written in the language the
-// input's headers were read in.
+// The columns of a sheet of many items, in one table: what each holds, its
+// names in the command line's English and the worksheet's Chinese, whether it
+// is read from a row or computed, whether a totals row adds it up, and the
+// rule its header's tooltip gives. A header may name the columns in either
+// language, in any order (reader.h).
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace orvandel::sheet {
@@ -13,26 +16,63 @@ namespace orvandel::sheet {
 enum class language { english, chinese };
 
 enum class column : unsigned char {
-    item,              // 项目 / item: free text naming the item ("增值税 2024年3月")
-    amount,            // 应缴税款金额 / amount
-    due_date,          // 缴款期限 / due_date: the last day to pay without surcharge
-    pay_date,          // 实际缴款日期 / pay_date: the day the tax was paid
-    start_date,        // 起始日期 / start_date: the first day counted (the form's meaning)
-    end_date,          // 终止日期 / end_date: the day paid, not counted (the form's meaning)
-    days_before,       // 2001年04月30日前滞纳天数 / days_before: typed or result
-    days_after,        // 2001年05月01日后滞纳天数 / days_after: typed or result
-    total_days,        // 合计滞纳天数 / total_days
-    fee_before,        // 2001年04月30日前应加征滞纳金 / fee_before
-    fee_after,         // 2001年05月01日后应加征滞纳金 / fee_after
-    total_fee,         // 合计应加征滞纳金 / total_fee
+    item,        // 项目 / item: free text naming the item ("增值税 2024年3月")
+    amount,      // 应缴税款金额 / amount
+    due_date,    // 缴款期限 / due_date: the last day to pay without surcharge
+    pay_date,    // 实际缴款日期 / pay_date: the day the tax was paid
+    start_date,  // 起始日期 / start_date: the first day counted (the form's meaning)
+    end_date,    // 终止日期 / end_date: the day paid, not counted (the form's meaning)
+    days_before, // 2001年04月30日前滞纳天数 / days_before: given, or a dated row's result
+    days_after,  // 2001年05月01日后滞纳天数 / days_after: given, or a dated row's result
+    total_days,  // 合计滞纳天数 / total_days
+    fee_before,  // 2001年04月30日前应加征滞纳金 / fee_before
+    fee_after,   // 2001年05月01日后应加征滞纳金 / fee_after
+    total_fee,   // 合计应加征滞纳金 / total_fee
     tax_and_fee_total, // 税款与滞纳金合计 / tax_and_fee_total
     one_more_day,      // 每多滞纳一日增加 / one_more_day: what paying a day later adds
-    note,              // 备注 / error: why a row has no figures, or "未逾期"
+    error,             // 备注 / error: why a row has no figures, "未逾期", how a cell was read
 };
 inline constexpr std::size_t column_count = 15;
 
+enum class column_kind : unsigned char { text, money, count, date };
+
+enum class column_use : unsigned char {
+    input,           // read from the row: what the user gives
+    input_or_result, // the day counts: given in a row without dates, results beside a dated row's
+    result,          // computed from the row; never read, always written anew
+};
+
+struct column_facts {
+    std::string_view english;
+    std::string_view chinese;
+    column_kind kind;
+    column_use use;
+    bool summed; // a totals row adds it up
+};
+
+[[nodiscard]] const column_facts& facts(column c);
+
 // The header text of `c` in `lang`.
 [[nodiscard]] std::string_view column_name(column c, language lang);
+
+// The rule a column follows, in one Chinese sentence for its header's
+// tooltip, its rates and legal sources taken from the engine.
+[[nodiscard]] std::string column_rule(column c);
+
+// The columns read from a row, in column order, and the place of each among
+// them (input_slot); the worksheet keeps one text per input column.
+inline constexpr std::array<column, 8> input_columns{
+    column::item,       column::amount,   column::due_date,    column::pay_date,
+    column::start_date, column::end_date, column::days_before, column::days_after,
+};
+[[nodiscard]] constexpr std::optional<std::size_t> input_slot(column c) {
+    for (std::size_t i = 0; i < input_columns.size(); ++i) {
+        if (input_columns[i] == c) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
 
 // The column a header cell names, and the language it is written in; nothing
 // for a column the sheet does not know (it is passed through).

@@ -34,23 +34,6 @@ std::optional<std::string> as_decimal(std::string text) {
 
 } // namespace
 
-bool is_summed(column role) {
-    switch (role) {
-    case column::amount:
-    case column::days_before:
-    case column::days_after:
-    case column::total_days:
-    case column::fee_before:
-    case column::fee_after:
-    case column::total_fee:
-    case column::tax_and_fee_total:
-    case column::one_more_day:
-        return true;
-    default:
-        return false;
-    }
-}
-
 cell result_cell(std::optional<column> role, std::string text, bool row_computed) {
     if (text.empty()) {
         return {};
@@ -58,36 +41,32 @@ cell result_cell(std::optional<column> role, std::string text, bool row_computed
     if (!role || !row_computed) {
         return cell::of_text(std::move(text));
     }
-    switch (*role) {
-    case column::amount:
-    case column::fee_before:
-    case column::fee_after:
-    case column::total_fee:
-    case column::tax_and_fee_total:
-    case column::one_more_day:
+    switch (facts(*role).kind) {
+    case column_kind::money:
         if (auto decimal = as_decimal(text)) {
             return cell::of_number(std::move(*decimal));
         }
         break;
-    case column::days_before:
-    case column::days_after:
-    case column::total_days:
+    case column_kind::count:
         if (const auto value = whole(text)) {
             return cell::of_integer(*value);
         }
         break;
-    case column::due_date:
-    case column::pay_date:
-    case column::start_date:
-    case column::end_date:
+    case column_kind::date:
         if (const auto day = calc::parse_date_text(text)) {
             return cell::of_date(*day);
         }
         break;
-    default:
+    case column_kind::text:
         break;
     }
     return cell::of_text(std::move(text));
+}
+
+std::string left_out_text(std::size_t rows, language lang) {
+    return lang == language::chinese ? "另有" + std::to_string(rows) + "行有误，未计入合计"
+                                     : std::to_string(rows) + (rows == 1 ? " row" : " rows") +
+                                           " left out of the totals for errors";
 }
 
 std::vector<cell> totals_row(const std::vector<std::optional<column>>& roles, language lang,
@@ -97,14 +76,14 @@ std::vector<cell> totals_row(const std::vector<std::optional<column>>& roles, la
     for (std::size_t i = 0; i < roles.size(); ++i) {
         if (roles[i] == column::item && !label) {
             label = i;
-        } else if (roles[i] == column::note) {
+        } else if (roles[i] == column::error) {
             note = i;
         }
     }
     for (std::size_t i = 0; i < roles.size(); ++i) {
-        if (roles[i] && is_summed(*roles[i])) {
+        if (roles[i] && facts(*roles[i]).summed) {
             totals[i] = cell::of_sum();
-        } else if (!label && roles[i] != column::note) {
+        } else if (!label && roles[i] != column::error) {
             label = i;
         }
     }
@@ -113,8 +92,7 @@ std::vector<cell> totals_row(const std::vector<std::optional<column>>& roles, la
         totals[*label] = cell::of_text(zh ? "合计" : "total");
     }
     if (note && rows_left_out > 0) {
-        totals[*note] = cell::of_text(zh ? "有误未计入：" + std::to_string(rows_left_out) + " 行"
-                                         : "left out for errors: " + std::to_string(rows_left_out));
+        totals[*note] = cell::of_text(left_out_text(rows_left_out, lang));
     }
     return totals;
 }

@@ -55,10 +55,6 @@ constexpr std::array<std::array<column, 2>, 3> pair_columns{{
     {column::days_before, column::days_after},
 }};
 
-calc::date next_day(const calc::date& d) {
-    return calc::date{std::chrono::sys_days{d} + std::chrono::days{1}};
-}
-
 problem problem_of(calc::number_text_error error, problem too_many_integer_digits) {
     switch (error) {
     case calc::number_text_error::empty:
@@ -155,8 +151,8 @@ void read_period(const row_texts& cells, const std::optional<calc::date>& paymen
         problems.check(pay, column::pay_date);
         if (due && pay) {
             // Days from the one after the due date through the day paid.
-            input.start_date = next_day(*due);
-            input.end_date = next_day(*pay);
+            input.start_date = calc::form_day_of(*due);
+            input.end_date = calc::form_day_of(*pay);
             outcome.not_overdue = *pay <= *due;
         }
         return;
@@ -262,6 +258,13 @@ void evaluate_row_into(const row_texts& cells, row_outcome& outcome,
     outcome.not_overdue = false;
     outcome.problem_count = 0;
     outcome.pairs_offered = cells.offered;
+    outcome.pairs_given = 0;
+    if (!outcome.reading_note.empty() || !cells.reading_note.empty()) {
+        outcome.reading_note.assign(cells.reading_note);
+    }
+    if (cells.reading_note_blocks) {
+        return;
+    }
     problem_list problems(outcome);
     const auto amount = read_amount(cells.amount);
     if (amount) {
@@ -301,7 +304,7 @@ std::optional<calc::money> one_more_day(const row_outcome& outcome) {
     if (later.mode == calc::entry_mode::by_days) {
         ++later.days_after;
     } else {
-        later.end_date = next_day(later.end_date);
+        later.end_date = calc::add_days(later.end_date, 1);
     }
     const auto figures = figures_of(later);
     if (!figures) {
@@ -316,16 +319,20 @@ std::optional<calc::money> one_more_day(const row_outcome& outcome) {
 }
 
 void append_description(std::string& out, const row_outcome& outcome, language lang) {
+    const joiners& join = joiners_of(lang);
+    out += outcome.reading_note;
     if (outcome.ok) {
         if (outcome.not_overdue && lang == language::chinese) {
+            if (!outcome.reading_note.empty()) {
+                out += join.between;
+            }
             out += "未逾期";
         }
         return;
     }
-    const joiners& join = joiners_of(lang);
     for (std::size_t i = 0; i < outcome.problem_count; ++i) {
         const row_problem& p = outcome.problems[i];
-        if (i > 0) {
+        if (i > 0 || !outcome.reading_note.empty()) {
             out += join.between;
         }
         if (p.what == problem::two_pairs_given) {

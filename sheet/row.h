@@ -50,7 +50,35 @@ struct row_texts {
     // The pairs a row of this sheet may give: those named when a row gives
     // none ("start_date/end_date or days_before/days_after: missing").
     pair_set offered = every_pair;
+    // What reading the file found about the row beyond its cells, in words
+    // (reader.h), written first in its note. A note that blocks leaves the
+    // row without figures: a row cut short or as wide as no header.
+    std::string_view reading_note{};
+    bool reading_note_blocks = false;
 };
+
+// Where evaluate_row takes the text of each input column but the item (which
+// it does not read): nothing for the item and the result columns.
+[[nodiscard]] constexpr std::string_view row_texts::*text_of(column c) {
+    switch (c) {
+    case column::amount:
+        return &row_texts::amount;
+    case column::due_date:
+        return &row_texts::due_date;
+    case column::pay_date:
+        return &row_texts::pay_date;
+    case column::start_date:
+        return &row_texts::start_date;
+    case column::end_date:
+        return &row_texts::end_date;
+    case column::days_before:
+        return &row_texts::days_before;
+    case column::days_after:
+        return &row_texts::days_after;
+    default:
+        return nullptr;
+    }
+}
 
 // What is wrong with one input, as data; words come from describe().
 enum class problem : unsigned char {
@@ -87,6 +115,8 @@ struct row_outcome {
     // Up to four problems, in column order; count says how many.
     std::array<row_problem, 4> problems{};
     std::size_t problem_count = 0;
+    // row_texts' reading note, written first in the row's note.
+    std::string reading_note;
 };
 
 // Reading one input cell, as the form's fields read them: an amount of at
@@ -114,9 +144,10 @@ void evaluate_row_into(const row_texts& cells, row_outcome& outcome,
 // Nothing for a row without figures.
 [[nodiscard]] std::optional<calc::money> one_more_day(const row_outcome& outcome);
 
-// The note cell of a row: its problems joined ("amount: not a number;
-// days_after: missing" / "应缴税款金额：不是数字；…"), "未逾期" / "" for a row
-// paid in time, empty for any other computed row.
+// The note cell of a row: its reading note, then its problems joined
+// ("amount: not a number; days_after: missing" / "应缴税款金额：不是数字；…"),
+// or for a computed row "未逾期" / "" when it was paid in time; empty for any
+// other computed row without a reading note.
 [[nodiscard]] std::string describe(const row_outcome& outcome, language lang);
 // The same appended to `out`, which a caller of many rows reuses.
 void append_description(std::string& out, const row_outcome& outcome, language lang);

@@ -27,6 +27,9 @@ struct cell {
     std::string text;
     std::int64_t integer = 0;
     calc::date day{};
+    // For a number cell of a workbook: the decimals its number format shows
+    // ("0.00", "#,##0.00": 2), or -1 when the format shows no fixed number.
+    std::int8_t format_decimals = -1;
 
     [[nodiscard]] static cell of_text(std::string value);
     [[nodiscard]] static cell of_number(std::string decimal);

@@ -94,7 +94,8 @@ int main(int argc, char* argv[]) {
             return 1;
         }
         const double read_ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-        if (orvandel::ui::export_audit_pdf(out, *sheet) != orvandel::ui::audit_export_error::none) {
+        if (orvandel::ui::audit::export_audit_pdf(out, *sheet) !=
+            orvandel::ui::audit::audit_export_error::none) {
             report << "cannot write " << out << '\n';
             return 1;
         }

@@ -5,7 +5,9 @@
 #include "../ui/audit/audit_items_for_tests.h"
 #include "app/worksheet_pdf.h"
 #include "runtime/clock.h"
+#include "sheet/batch.h"
 #include "sheet/table.h"
+#include "sheet/workbook_sink.h"
 #include "sheet/xlsx_writer.h"
 
 #include <QDir>
@@ -18,6 +20,9 @@
 #include <QTest>
 
 #include <unistd.h>
+
+#include <fstream>
+#include <sstream>
 
 using namespace orvandel;
 
@@ -131,6 +136,34 @@ private slots:
         QCOMPARE(sheet->items[0].name, QStringLiteral("企业所得税"));
         QCOMPARE(sheet->items[0].outcome.figures.total_days, 10);
         QVERIFY(sheet->payment_date.isNull()); // no pay date column: none is used
+    }
+
+    // What the batch writes, as CSV and as a workbook, exports with every row
+    // it computed computed here too: its result columns are results, not a
+    // second pair, and a workbook's totals row is no item.
+    void reads_what_the_batch_writes() {
+        const QByteArray input = "项目,应缴税款金额,缴款期限,实际缴款日期,"
+                                 "2001年04月30日前滞纳天数,2001年05月01日后滞纳天数\r\n"
+                                 "增值税,12345.67,2001-04-20,2001-05-09,,\r\n"
+                                 "印花税,1234.56,,,15,30\r\n"
+                                 "房产税,abc,2024-01-15,2024-02-14,,\r\n";
+        for (const char* name : {"batch.csv", "batch.xlsx"}) {
+            std::istringstream in(input.toStdString());
+            sheet::batch_job job(in);
+            QVERIFY(job.read_header());
+            std::ofstream out(path(name).toStdString(), std::ios::binary);
+            sheet::workbook_sink book([&](std::string&) -> std::ostream* { return &out; });
+            const auto status = QByteArray(name).endsWith(".csv") ? job.run(out) : job.run(book);
+            QCOMPARE(status, sheet::batch_status::some_rows_failed);
+            out.close();
+            QString problem;
+            const auto read = app::read_worksheet_file(path(name), QDate(), problem);
+            QVERIFY2(read, qPrintable(problem));
+            QCOMPARE(read->items.size(), std::size_t{3});
+            QCOMPARE(read->items[0].outcome.figures.total_fee, test::amount("302.47"));
+            QCOMPARE(read->items[1].outcome.figures.total_days, 45);
+            QVERIFY(!read->items[2].outcome.ok);
+        }
     }
 
     // A workbook as Excel holds it: dates as dates, amounts as numbers; its

@@ -56,12 +56,12 @@ TEST(Batch, WritesEveryRowWithItsFiguresOrItsError) {
          "amount: not a number,,x,030,15,b,,,,\n"
          "row: 4 cells but the header has 6,,1,030,,,,,,\n",
          1},
-        // A blank line before a row is a row; blank lines at the end are dropped.
+        // A blank line before a row is a blank row; blank lines at the end are dropped.
         {"rows_unlike_the_header",
          "amount,start_date,end_date\n1,2001-04-21\n\n1,2001-04-21,2001-05-10,surplus\n\n\n",
          "amount,start_date,end_date," + added +
              "\n1,2001-04-21,,,,,,,,,row: 2 cells but the header has 3\n"
-             ",,,,,,,,,,row: 1 cell but the header has 3\n"
+             ",,,,,,,,,,\n" // a blank row: no item, no error
              "1,2001-04-21,2001-05-10,,,,,,,,row: 4 cells but the header has 3,surplus\n",
          1},
         {"input_ends_inside_quotes", "days_before,amount,days_after\n0,1,\"0\n",

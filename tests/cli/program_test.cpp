@@ -15,6 +15,10 @@ TEST(Program, ExitsWithTheStatusOfTheOutcome) {
         {"--help", "", 0},
         {"--amount 1 --from 2001-05-02 --to 2001-05-01", "", 1},
         {"--amount 1 --colour", "", 2},
+        {"--deadline 2024-04", "", 0},
+        {"--deadline 2027-01", "", 2},
+        {"--amount 1 --due 2020-01-31 --payment 2020-02-05=0.5", "", 2},
+        {"--amount 1 --due 2020-01-31 --payment 2020-02-05=2 --json", "", 0},
         {"--batch -", "amount,days_before,days_after\n1,2,x\n", 1},
         {"--batch - -o /dev/full", "amount,days_before,days_after\n1,2,3\n", 2},
         {"--amount 1 --days-before 1 --days-after 1 >/dev/full", "", 2}};

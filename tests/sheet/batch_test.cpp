@@ -73,8 +73,8 @@ TEST(BatchSheet, ReadsEitherLanguageAndAnswersInTheAmounts) {
          "amount,due_date,pay_date," + english_results +
              ",error\n12345.67,2001-04-20,2001-05-09,10,9,19,246.91,55.56,302.47,12648.14,\n"
              "1,2001-05-09,2001-05-01,0,0,0,0.00,0.00,0.00,1.00,\n"
-             "1,,,,,,,,,,\"due_date/pay_date, start_date/end_date or days_before/days_after: "
-             "missing\"\n"},
+             // A row that gives no pair is told of the pairs its header has.
+             "1,,,,,,,,,,due_date/pay_date: missing\n"},
         {"names_in_the_other_language_pass_through",
          "amount,days_before,days_after,备注,缴款期限\n1,1,2,note,2001-01-01\n",
          "amount,days_before,days_after,备注,缴款期限,total_days,fee_before,fee_after,total_fee,"

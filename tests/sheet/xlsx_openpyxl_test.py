@@ -151,7 +151,7 @@ def display_width(text):
 class WorkbooksWeWrite(unittest.TestCase):
     """orvandel-cli's workbook for a corpus against its CSV output."""
     corpus = "xlsx_corpus.csv"
-    total_label, left_out = "total", "left out for errors: 7"
+    total_label, left_out = "total", "7 rows left out of the totals for errors"
 
     @classmethod
     def setUpClass(cls):
@@ -229,7 +229,7 @@ class WorkbooksWeWrite(unittest.TestCase):
 class SharedCorpusWeWrite(WorkbooksWeWrite):
     """The same for the rows every front end must read alike, with Chinese headers."""
     corpus = "rows-zh.csv"
-    total_label, left_out = "合计", "有误未计入：18 行"
+    total_label, left_out = "合计", "另有17行有误，未计入合计"
 
 
 if __name__ == "__main__":

@@ -204,7 +204,7 @@ table sample_table() {
                                  cell::of_sum(),
                                  {},
                                  cell::of_sum(),
-                                 cell::of_text("有误未计入：1 行")};
+                                 cell::of_text("另有1行有误，未计入合计")};
     return t;
 }
 

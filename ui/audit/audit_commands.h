@@ -18,7 +18,7 @@ class QAction;
 class QMenu;
 class QWidget;
 
-namespace orvandel::ui {
+namespace orvandel::ui::audit {
 
 // A sheet of one item: the form's calculation, by its dates (起始日期 counted,
 // 终止日期 not) or by its typed day counts, made on `today`.
@@ -41,7 +41,6 @@ public:
     void add_to(QMenu& menu) const;
 
     [[nodiscard]] QAction* export_pdf() const { return export_pdf_; }
-    [[nodiscard]] QAction* copy_text() const { return copy_text_; }
 
     // Shows the sheet in a print preview, whose print button opens the
     // system's print dialog. Not in the menu add_to fills; a window with a
@@ -59,4 +58,4 @@ private:
     QAction* copy_text_;
 };
 
-} // namespace orvandel::ui
+} // namespace orvandel::ui::audit

@@ -2,13 +2,15 @@
 
 #include "calc/fee.h"
 #include "calc/form_labels.h"
+#include "calc/law.h"
+#include "calc/money_total.h"
 #include "calc/number_text.h"
+#include "calc/split.h"
 #include "runtime/clock.h"
 #include "runtime/engine_text.h"
 
 #include <QCoreApplication>
 
-#include <chrono>
 #include <optional>
 
 namespace orvandel::ui::audit {
@@ -24,17 +26,9 @@ QString date_text(const calc::date& day) {
     return qstring(calc::format_date_text(day).value_or("#"));
 }
 
-calc::date day_before(const calc::date& day) {
-    return calc::date{std::chrono::sys_days{day} - std::chrono::days{1}};
-}
-
-// Figures as the form's fields show them: amounts and the total of tax and
-// surcharge in their picture (".00" for zero), surcharges and day counts in
-// their default text.
-QString amount_text(const calc::money& value) {
-    return qstring(calc::money_picture_text(value));
-}
-QString fee_text(const calc::money& value) {
+// Figures at two places ("0.00", "12345.67"); the formulas alone quote the
+// amount as the form's field shows it (".00"), as the form writes them.
+QString money_text(const calc::money& value) {
     return qstring(calc::default_text(value));
 }
 QString days_text(calc::day_count value) {
@@ -70,8 +64,8 @@ line period_line(const audit_item& item) {
     case sheet::period_basis::due_and_paid:
         // The engine counts from the day after the due date to the day after
         // payment, not counted: one day back gives the dates as written.
-        text = QStringLiteral("缴款期限=") + date_text(day_before(input.start_date)) + gap +
-               QStringLiteral("实际缴款日期=") + date_text(day_before(input.end_date));
+        text = QStringLiteral("缴款期限=") + date_text(calc::law_day_of(input.start_date)) + gap +
+               QStringLiteral("实际缴款日期=") + date_text(calc::law_day_of(input.end_date));
         break;
     case sheet::period_basis::start_and_end:
         text = labelled(form_labels::start_date_label, date_text(input.start_date)) + gap +
@@ -96,7 +90,7 @@ block item_block(std::size_t index, const audit_item& item) {
     b.rule_above = true;
     b.space_before = 4;
     b.lines.push_back({style::heading, item_heading(index, item.name),
-                       labelled(form_labels::amount_label, amount_text(input.amount_due))});
+                       labelled(form_labels::amount_label, money_text(input.amount_due))});
     b.lines.push_back(period_line(item));
     b.lines.push_back({style::figures,
                        labelled(form_labels::total_days_label, days_text(figures.total_days)) +
@@ -114,8 +108,8 @@ block item_block(std::size_t index, const audit_item& item) {
                        true});
     b.lines.push_back(
         {style::figures,
-         labelled(form_labels::total_fee_label, fee_text(figures.total_fee)) + gap +
-             labelled(form_labels::tax_and_fee_label, amount_text(figures.tax_and_fee_total)),
+         labelled(form_labels::total_fee_label, money_text(figures.total_fee)) + gap +
+             labelled(form_labels::tax_and_fee_label, money_text(figures.tax_and_fee_total)),
          {},
          true});
     if (!item.note.isEmpty()) {
@@ -135,9 +129,7 @@ QString day_rule(const audit_items& sheet) {
             by_day_counts |= item.outcome.basis == sheet::period_basis::day_counts;
         }
     }
-    QString rule =
-        QStringLiteral("滞纳天数自缴款期限的次日起计算至实际缴款日期止，首尾两日均计算在内"
-                       "（实施细则第七十五条；国税函〔1998〕291号）");
+    QString rule = qstring(calc::law::day_count_rule());
     if (by_start_and_end) {
         rule += QStringLiteral("；按起始日期和终止日期给出的项目，计起始日期，不计终止日期");
     }
@@ -164,29 +156,14 @@ std::vector<block> start_blocks(const audit_items& sheet) {
     return {start, basis};
 }
 
-// A sum of money that stays exact, or nothing once it no longer fits.
-class money_sum {
-public:
-    void add(const calc::money& value) {
-        if (sum_) {
-            const auto next = calc::add_money(*sum_, value);
-            sum_ = next ? std::optional<calc::money>(*next) : std::nullopt;
-        }
-    }
-    // "#" for a sum too large to write exactly, as the form's pictures do.
-    [[nodiscard]] QString text(bool picture) const {
-        if (!sum_) {
-            return QStringLiteral("#");
-        }
-        return picture ? amount_text(*sum_) : fee_text(*sum_);
-    }
-
-private:
-    std::optional<calc::money> sum_ = calc::money{0, calc::money_places};
-};
+// A total at two places, or the words for one out of range.
+QString total_text(const calc::money_total& total) {
+    const auto value = total.value();
+    return qstring(value ? calc::default_text(*value) : std::string(calc::out_of_range_text));
+}
 
 std::vector<block> end_blocks(const audit_items& sheet) {
-    money_sum amount, fee_before, fee_after, total_fee, tax_and_fee;
+    calc::money_total amount, fee_before, fee_after, total_fee, tax_and_fee;
     std::size_t computed = 0;
     for (const audit_item& item : sheet.items) {
         if (item.outcome.ok) {
@@ -212,16 +189,16 @@ std::vector<block> end_blocks(const audit_items& sheet) {
                             {},
                             true});
     totals.lines.push_back(
-        {style::figures, QStringLiteral("应缴税款金额合计=") + amount.text(true), {}, true});
+        {style::figures, QStringLiteral("应缴税款金额合计=") + total_text(amount), {}, true});
     totals.lines.push_back(
         {style::figures,
-         QStringLiteral("2001年04月30日前应加征滞纳金合计=") + fee_before.text(false) + gap +
-             QStringLiteral("2001年05月01日后应加征滞纳金合计=") + fee_after.text(false),
+         QStringLiteral("2001年04月30日前应加征滞纳金合计=") + total_text(fee_before) + gap +
+             QStringLiteral("2001年05月01日后应加征滞纳金合计=") + total_text(fee_after),
          {},
          true});
     totals.lines.push_back({style::figures,
-                            labelled(form_labels::total_fee_label, total_fee.text(false)) + gap +
-                                labelled(form_labels::tax_and_fee_label, tax_and_fee.text(true)),
+                            labelled(form_labels::total_fee_label, total_text(total_fee)) + gap +
+                                labelled(form_labels::tax_and_fee_label, total_text(tax_and_fee)),
                             {},
                             true});
 

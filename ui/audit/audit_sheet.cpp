@@ -24,12 +24,8 @@
 #include <cstddef>
 #include <vector>
 
-namespace orvandel::ui {
+namespace orvandel::ui::audit {
 namespace {
-
-using audit::block;
-using audit::line;
-using audit::style;
 
 // Margins in millimetres: room to bind on the left.
 constexpr double margin_left_mm = 25;
@@ -331,7 +327,7 @@ private:
         const face& f = faces_[small_face];
         painter.setFont(f.font);
         const double baseline = f.metrics.ascent();
-        painter.drawText(QPointF(0, baseline), audit::title_text + QStringLiteral("（续）"));
+        painter.drawText(QPointF(0, baseline), title_text + QStringLiteral("（续）"));
         painter.drawText(QPointF(width_ - f.metrics.horizontalAdvance(right), baseline), right);
         painter.setPen(QPen(Qt::black, pt(0.5)));
         const double under = f.metrics.height() + pt(3);
@@ -347,12 +343,11 @@ private:
         painter.drawLine(QPointF(0, rule), QPointF(width_, rule));
         painter.setPen(Qt::black);
         const double baseline = height_ - f.metrics.descent();
-        painter.drawText(QPointF(0, baseline), audit::program_name_and_version());
+        painter.drawText(QPointF(0, baseline), program_name_and_version());
         // The title beside the number keeps the number's spaces for a reader
         // of the PDF: with no other text on its line they are taken for
         // letter spacing and dropped.
-        const QString number =
-            audit::title_text + QStringLiteral("　") + audit::page_number_text(page, pages());
+        const QString number = title_text + QStringLiteral("　") + page_number_text(page, pages());
         painter.drawText(QPointF(width_ - f.metrics.horizontalAdvance(number), baseline), number);
     }
 
@@ -391,13 +386,13 @@ void set_a4_portrait(QPagedPaintDevice& device) {
 bool print_audit_sheet(QPagedPaintDevice& device, const audit_items& sheet) {
     set_a4_portrait(device);
     sheet_layout layout(device);
-    layout.lay_out(audit::sheet_blocks(sheet));
+    layout.lay_out(sheet_blocks(sheet));
     QPainter painter;
     if (!painter.begin(&device)) {
         return false;
     }
     painter.setRenderHint(QPainter::Antialiasing);
-    layout.draw(painter, audit::calculation_date_text(sheet));
+    layout.draw(painter, calculation_date_text(sheet));
     return painter.end();
 }
 
@@ -413,15 +408,15 @@ audit_export_error export_audit_pdf(const QString& path, const audit_items& shee
         QBuffer buffer(&pdf);
         buffer.open(QIODevice::WriteOnly);
         QPdfWriter writer(&buffer);
-        writer.setTitle(audit::title_text);
-        writer.setCreator(audit::program_name_and_version());
+        writer.setTitle(title_text);
+        writer.setCreator(program_name_and_version());
         if (!print_audit_sheet(writer, sheet)) {
             file.cancelWriting();
             return audit_export_error::cannot_draw;
         }
     }
-    const QString page_furniture = audit::page_number_text(0, 0) +
-                                   audit::program_name_and_version() + QStringLiteral("（续）");
+    const QString page_furniture =
+        page_number_text(0, 0) + program_name_and_version() + QStringLiteral("（续）");
     audit::name_glyphs_by_drawn_characters(pdf, sheet_faces(), audit_text(sheet) + page_furniture);
     if (file.write(pdf) != pdf.size() || !file.commit()) {
         file.cancelWriting();
@@ -432,7 +427,7 @@ audit_export_error export_audit_pdf(const QString& path, const audit_items& shee
 
 QString audit_text(const audit_items& sheet) {
     QString text;
-    for (const block& b : audit::sheet_blocks(sheet)) {
+    for (const block& b : sheet_blocks(sheet)) {
         if (b.rule_above || b.space_before > 0) {
             text += u'\n';
         }
@@ -450,4 +445,4 @@ QString audit_text(const audit_items& sheet) {
     return text;
 }
 
-} // namespace orvandel::ui
+} // namespace orvandel::ui::audit

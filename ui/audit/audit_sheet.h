@@ -19,7 +19,7 @@
 
 class QPagedPaintDevice;
 
-namespace orvandel::ui {
+namespace orvandel::ui::audit {
 
 // One item of the sheet, as the worksheet or the form holds it.
 struct audit_item {
@@ -52,4 +52,4 @@ enum class audit_export_error {
 // furniture: what "复制计算过程" puts on the clipboard. Lines end in "\n".
 [[nodiscard]] QString audit_text(const audit_items& sheet);
 
-} // namespace orvandel::ui
+} // namespace orvandel::ui::audit

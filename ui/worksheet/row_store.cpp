@@ -1,20 +1,14 @@
 #include "ui/worksheet/row_store.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace orvandel::ui::worksheet {
 
 namespace {
 
-constexpr std::size_t header_bytes = input_count * sizeof(std::uint16_t);
 // Rows with no text at all share no record: they point here.
 constexpr std::uint64_t no_record = ~std::uint64_t{0};
-
-std::array<std::uint16_t, input_count> lengths_at(const char* record) {
-    std::array<std::uint16_t, input_count> lengths{};
-    std::memcpy(lengths.data(), record, header_bytes);
-    return lengths;
-}
 
 // `text` cut to max_cell_bytes, not inside a UTF-8 sequence.
 std::string_view bounded(std::string_view text) {
@@ -28,56 +22,64 @@ std::string_view bounded(std::string_view text) {
     return text.substr(0, end);
 }
 
-std::size_t record_size(const std::array<std::uint16_t, input_count>& lengths) {
-    std::size_t size = header_bytes;
-    for (const std::uint16_t length : lengths) {
-        size += length;
+} // namespace
+
+std::uint16_t row_store::length(std::uint64_t at, std::size_t slot) const {
+    std::uint16_t value = 0;
+    std::memcpy(&value, arena_.data() + at + slot * sizeof(std::uint16_t), sizeof value);
+    return value;
+}
+
+std::size_t row_store::record_size(std::uint64_t at) const {
+    std::size_t size = slots_ * sizeof(std::uint16_t);
+    for (std::size_t i = 0; i < slots_; ++i) {
+        size += length(at, i);
     }
     return size;
 }
 
-} // namespace
-
-row_views row_store::views(std::size_t row) const {
-    row_views texts{};
+void row_store::views(std::size_t row, row_views& texts) const {
+    texts.assign(slots_, std::string_view());
     const std::uint64_t at = where_[row];
     if (at == no_record) {
-        return texts;
+        return;
     }
-    const char* record = arena_.data() + at;
-    const auto lengths = lengths_at(record);
-    const char* text = record + header_bytes;
-    for (std::size_t i = 0; i < input_count; ++i) {
-        texts[i] = std::string_view(text, lengths[i]);
-        text += lengths[i];
+    const char* text = arena_.data() + at + slots_ * sizeof(std::uint16_t);
+    for (std::size_t i = 0; i < slots_; ++i) {
+        const std::uint16_t size = length(at, i);
+        texts[i] = std::string_view(text, size);
+        text += size;
     }
-    return texts;
 }
 
-std::string_view row_store::text(std::size_t row, input cell) const {
-    return views(row)[static_cast<std::size_t>(cell)];
+std::string_view row_store::text(std::size_t row, std::size_t slot) const {
+    const std::uint64_t at = where_[row];
+    if (at == no_record || slot >= slots_) {
+        return {};
+    }
+    const char* text = arena_.data() + at + slots_ * sizeof(std::uint16_t);
+    for (std::size_t i = 0; i < slot; ++i) {
+        text += length(at, i);
+    }
+    return {text, length(at, slot)};
 }
 
 row_cells row_store::cells(std::size_t row) const {
-    const row_views texts = views(row);
-    row_cells owned;
-    for (std::size_t i = 0; i < input_count; ++i) {
-        owned[i] = std::string(texts[i]);
-    }
-    return owned;
+    views(row, views_);
+    return {views_.begin(), views_.end()};
 }
 
-sheet::row_texts row_store::row_texts(std::size_t row) const {
-    const row_views t = views(row);
+sheet::row_texts row_store::row_texts(std::size_t row, sheet::pair_set offered) const {
+    views(row, views_);
     sheet::row_texts texts;
-    texts.amount = t[static_cast<std::size_t>(input::amount)];
-    texts.due_date = t[static_cast<std::size_t>(input::due_date)];
-    texts.pay_date = t[static_cast<std::size_t>(input::pay_date)];
-    texts.days_before = t[static_cast<std::size_t>(input::days_before)];
-    texts.days_after = t[static_cast<std::size_t>(input::days_after)];
-    texts.offered =
-        static_cast<sheet::pair_set>(sheet::pair_bit(sheet::period_basis::due_and_paid) |
-                                     sheet::pair_bit(sheet::period_basis::day_counts));
+    for (const sheet::column c : sheet::input_columns) {
+        if (const auto member = sheet::text_of(c)) {
+            texts.*member = views_[slot_of(c)];
+        }
+    }
+    texts.offered = offered;
+    texts.reading_note = views_[note_slot];
+    texts.reading_note_blocks = !views_[note_blocks_slot].empty();
     return texts;
 }
 
@@ -85,22 +87,21 @@ bool row_store::blank(std::size_t row) const {
     return where_[row] == no_record;
 }
 
-std::uint64_t row_store::put(const row_views& texts) {
-    std::array<std::uint16_t, input_count> lengths{};
-    row_views kept{};
+std::uint64_t row_store::put(std::span<const std::string_view> texts) {
+    std::vector<std::uint16_t>& lengths = lengths_;
+    lengths.assign(slots_, 0);
     bool any = false;
-    for (std::size_t i = 0; i < input_count; ++i) {
-        kept[i] = bounded(texts[i]);
-        lengths[i] = static_cast<std::uint16_t>(kept[i].size());
-        any = any || !kept[i].empty();
+    for (std::size_t i = 0; i < slots_ && i < texts.size(); ++i) {
+        lengths[i] = static_cast<std::uint16_t>(bounded(texts[i]).size());
+        any = any || lengths[i] != 0;
     }
     if (!any) {
         return no_record;
     }
     // Built aside first: the texts may lie in the arena, which may move.
-    scratch_.assign(reinterpret_cast<const char*>(lengths.data()), header_bytes);
-    for (const std::string_view text : kept) {
-        scratch_.append(text);
+    scratch_.assign(reinterpret_cast<const char*>(lengths.data()), slots_ * sizeof(std::uint16_t));
+    for (std::size_t i = 0; i < slots_ && i < texts.size(); ++i) {
+        scratch_.append(texts[i].substr(0, lengths[i]));
     }
     const std::uint64_t at = arena_.size();
     arena_.append(scratch_);
@@ -110,34 +111,33 @@ std::uint64_t row_store::put(const row_views& texts) {
 void row_store::forget(std::size_t row) {
     const std::uint64_t at = where_[row];
     if (at != no_record) {
-        garbage_ += record_size(lengths_at(arena_.data() + at));
+        garbage_ += record_size(at);
     }
 }
 
-void row_store::set_text(std::size_t row, input cell, std::string_view text) {
-    row_views texts = views(row);
-    texts[static_cast<std::size_t>(cell)] = text;
+void row_store::set_text(std::size_t row, std::size_t slot, std::string_view text) {
+    row_views texts;
+    views(row, texts);
+    texts[slot] = text;
     set_row(row, texts);
 }
 
-void row_store::set_row(std::size_t row, const row_views& texts) {
+void row_store::set_row(std::size_t row, std::span<const std::string_view> texts) {
     forget(row);
     where_[row] = put(texts);
     compact_if_wasteful();
 }
 
-void row_store::append(const row_views& texts) {
+void row_store::append(std::span<const std::string_view> texts) {
     where_.push_back(put(texts));
 }
 
 void row_store::insert(std::size_t at, std::span<const row_cells> rows) {
     std::vector<std::uint64_t> places;
     places.reserve(rows.size());
+    row_views texts;
     for (const row_cells& row : rows) {
-        row_views texts;
-        for (std::size_t i = 0; i < input_count; ++i) {
-            texts[i] = row[i];
-        }
+        texts.assign(row.begin(), row.end());
         places.push_back(put(texts));
     }
     where_.insert(where_.begin() + static_cast<std::ptrdiff_t>(at), places.begin(), places.end());
@@ -185,7 +185,7 @@ void row_store::compact_if_wasteful() {
         if (at == no_record) {
             continue;
         }
-        const std::size_t size = record_size(lengths_at(arena_.data() + at));
+        const std::size_t size = record_size(at);
         const std::uint64_t moved = compacted.size();
         compacted.append(arena_, at, size);
         at = moved;

@@ -7,52 +7,47 @@
 #include "ui/worksheet/row_store.h"
 
 #include "calc/date.h"
+#include "calc/money_total.h"
 #include "sheet/row.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 
 namespace orvandel::ui::worksheet {
 
-// Sums in cents (every figure has two decimals).
-struct money_sums {
-    std::int64_t amount = 0;
-    std::int64_t fee_before = 0;
-    std::int64_t fee_after = 0;
-    std::int64_t total_fee = 0;
-    std::int64_t tax_and_fee_total = 0;
-    std::int64_t one_more_day = 0;
+// The figures a totals row adds up, in this order.
+enum class summed : unsigned char {
+    amount,
+    fee_before,
+    fee_after,
+    total_fee,
+    tax_and_fee_total,
+    one_more_day,
 };
+inline constexpr std::size_t summed_count = 6;
 
-// What one row adds to the totals.
+// What one row adds to the totals: its figures in cents.
 struct row_share {
     enum class kind : unsigned char { blank, computed, left_out };
     kind what = kind::blank;
-    money_sums cents;
+    std::array<std::optional<std::int64_t>, summed_count> cents{};
 };
 
 struct sheet_totals {
-    money_sums cents;
+    std::array<calc::money_total, summed_count> sums{};
     std::size_t computed = 0; // rows in the sums
     std::size_t left_out = 0; // rows with an error, not in the sums
-    // A sum went past what 64 bits of cents hold; the sums are then not shown.
-    bool overflow = false;
+
+    [[nodiscard]] const calc::money_total& operator[](summed s) const {
+        return sums[static_cast<std::size_t>(s)];
+    }
 };
 
-// The row rules applied to row `row` of `rows`, with `payment_date` for an
-// empty 实际缴款日期.
-[[nodiscard]] sheet::row_outcome evaluate(const row_store& rows, std::size_t row,
-                                          const std::optional<calc::date>& payment_date);
-
-[[nodiscard]] row_share share_of(const row_store& rows, std::size_t row,
-                                 const std::optional<calc::date>& payment_date);
 [[nodiscard]] row_share share_of(const sheet::row_outcome& outcome, bool blank);
 
 void add(sheet_totals& totals, const row_share& share);
 void subtract(sheet_totals& totals, const row_share& share);
-
-// A figure in cents, or nothing for one with more than two decimals or too large.
-[[nodiscard]] std::optional<std::int64_t> cents(const calc::money& value);
 
 } // namespace orvandel::ui::worksheet

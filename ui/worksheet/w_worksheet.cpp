@@ -1,5 +1,6 @@
 #include "ui/worksheet/w_worksheet.h"
 
+#include "ui/worksheet/totals_model.h"
 #include "ui/worksheet/worksheet_model.h"
 
 #include "runtime/clock.h"
@@ -206,8 +207,7 @@ void w_worksheet::build_layout() {
     layout->addWidget(table, 1);
     connect(table, &worksheet_view::clear_requested, this, &w_worksheet::clear_selection_cells);
     connect(table, &worksheet_view::row_wanted_below_last, this, [this] {
-        model_->insert_rows(model_->rows().size(), std::vector<row_cells>(1),
-                            QStringLiteral("添加行"));
+        model_->insert_rows(model_->rows().size(), {model_->blank_row()}, QStringLiteral("添加行"));
     });
     connect(table->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
         // Once the indicator shows, the header itself turns it on each click
@@ -316,8 +316,11 @@ void w_worksheet::size_columns() {
     const QFontMetrics cells = table->fontMetrics();
     const QFontMetrics titles = table->horizontalHeader()->fontMetrics();
     const int padding = 3 * cells.averageCharWidth();
-    for (int c = 0; c < shown_column_count; ++c) {
-        int width = cells.horizontalAdvance(widest_cell[static_cast<std::size_t>(c)]);
+    for (int c = 0; c < model_->columnCount(); ++c) {
+        // A column of the file that the sheet does not know: as wide as its title.
+        int width = c < shown_column_count
+                        ? cells.horizontalAdvance(widest_cell[static_cast<std::size_t>(c)])
+                        : 0;
         const QString title = model_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
         for (const QString& line : title.split(QLatin1Char('\n'))) {
             width = std::max(width, titles.horizontalAdvance(line));
@@ -329,9 +332,13 @@ void w_worksheet::size_columns() {
 }
 
 void w_worksheet::keep_totals_aligned() {
-    for (int c = 0; c < shown_column_count; ++c) {
-        totals->setColumnWidth(c, table->columnWidth(c));
-    }
+    const auto copy_widths = [this] {
+        for (int c = 0; c < model_->columnCount(); ++c) {
+            totals->setColumnWidth(c, table->columnWidth(c));
+        }
+    };
+    copy_widths();
+    connect(model_, &QAbstractItemModel::modelReset, this, copy_widths);
     connect(table->horizontalHeader(), &QHeaderView::sectionResized, this,
             [this](int c, int, int width) { totals->setColumnWidth(c, width); });
     connect(table->horizontalScrollBar(), &QScrollBar::valueChanged, totals->horizontalScrollBar(),
@@ -367,10 +374,7 @@ void w_worksheet::sheet_changed() {
 
 void w_worksheet::set_first_row(const row_cells& row) {
     row_store rows;
-    row_views texts;
-    for (std::size_t i = 0; i < input_count; ++i) {
-        texts[i] = row[i];
-    }
+    const row_views texts(row.begin(), row.end());
     rows.append(texts);
     model_->replace_all(std::move(rows));
     table->setCurrentIndex(model_->index(0, 0));
@@ -381,7 +385,8 @@ void w_worksheet::new_sheet() {
         return;
     }
     model_->replace_all(row_store{});
-    model_->insert_rows(0, std::vector<row_cells>(1), QStringLiteral("添加行"));
+    model_->insert_rows(0, {model_->blank_row()}, QStringLiteral("添加行"));
+    size_columns();
     model_->undo_stack().clear();
     file_path_.clear();
     forget_recovery();

@@ -95,7 +95,7 @@ void w_worksheet::paste_clipboard() {
     const QModelIndex first = model_->index(static_cast<int>(row), column);
     const QModelIndex last =
         model_->index(static_cast<int>(row) + covered.height() - 1,
-                      std::min(column + covered.width(), shown_column_count) - 1);
+                      std::min(column + covered.width(), model_->columnCount()) - 1);
     table->selectionModel()->select(QItemSelection(first, last),
                                     QItemSelectionModel::ClearAndSelect);
     table->selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
@@ -115,7 +115,8 @@ void w_worksheet::insert_rows() {
     const std::size_t at =
         rows.empty() ? model_->rows().size() : static_cast<std::size_t>(*rows.begin());
     const std::size_t count = std::max<std::size_t>(rows.size(), 1);
-    model_->insert_rows(at, std::vector<row_cells>(count), QStringLiteral("插入行"));
+    model_->insert_rows(at, std::vector<row_cells>(count, model_->blank_row()),
+                        QStringLiteral("插入行"));
     table->selectionModel()->setCurrentIndex(
         model_->index(static_cast<int>(at), std::max(table->currentIndex().column(), 0)),
         QItemSelectionModel::ClearAndSelect);

@@ -4,27 +4,32 @@
 
 #include "ui/worksheet/w_worksheet.h"
 
-#include "ui/worksheet/csv_rows.h"
+#include "ui/worksheet/load_rows.h"
 #include "ui/worksheet/worksheet_model.h"
 
+#include "calc/utf8.h"
 #include "runtime/engine_text.h"
+#include "runtime/file_dialog.h"
 #include "runtime/message_box.h"
 #include "runtime/state_dir.h"
 #include "runtime/text_file.h"
 #include "sheet/csv.h"
+#include "sheet/reader.h"
 #include "sheet/result_cells.h"
 #if ORVANDEL_XLSX
-#include "sheet/xlsx_reader.h"
+#include "sheet/workbook_source.h"
 #include "sheet/xlsx_writer.h"
 #endif
 
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QProgressDialog>
 #include <QStatusBar>
+
 #include <filesystem>
+#include <istream>
+#include <streambuf>
 
 namespace orvandel::ui::worksheet {
 
@@ -64,51 +69,75 @@ QString row_count_text(std::size_t rows) {
     return QStringLiteral("%1行").arg(rows);
 }
 
+// A column of the sheet's file: a column of the sheet, or one of the file's
+// own that the sheet does not know (its slot).
+struct file_column {
+    std::string name;
+    std::optional<sheet::column> role;
+    std::size_t slot = 0;
+};
+
+// The file's columns: the worksheet's, then 起始日期 and 终止日期 when a row
+// still holds them, then the opened file's unknown columns.
+std::vector<file_column> file_columns(const worksheet_model& model) {
+    std::vector<file_column> columns;
+    const auto named = [](sheet::column c) {
+        return file_column{std::string(sheet::column_name(c, sheet::language::chinese)), c};
+    };
+    for (const sheet::column c : shown_columns) {
+        columns.push_back(named(c));
+    }
+    const row_store& rows = model.rows();
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        if (!rows.text(r, sheet::column::start_date).empty() ||
+            !rows.text(r, sheet::column::end_date).empty()) {
+            columns.push_back(named(sheet::column::start_date));
+            columns.push_back(named(sheet::column::end_date));
+            break;
+        }
+    }
+    const std::vector<std::string>& extra = model.shape().extra_columns;
+    for (std::size_t k = 0; k < extra.size(); ++k) {
+        columns.push_back({extra[k], std::nullopt, fixed_slots + k});
+    }
+    return columns;
+}
+
+std::string file_text(const worksheet_model& model, std::size_t row, const file_column& c) {
+    return c.role ? model.file_text(row, *c.role) : std::string(model.rows().text(row, c.slot));
+}
+
+// An input stream over text already in memory, without copying it, that
+// tells how far it has been read.
+class memory_buffer : public std::streambuf {
+public:
+    explicit memory_buffer(std::string_view text) {
+        char* begin = const_cast<char*>(text.data()); // only ever read
+        setg(begin, begin, begin + text.size());
+    }
+    [[nodiscard]] std::size_t done() const { return static_cast<std::size_t>(gptr() - eback()); }
+};
+
 } // namespace
 
 #if ORVANDEL_XLSX
-namespace {
-
-// A workbook's sheet as CSV text, so that it is read by the same rules as a
-// CSV file (column names, the form's dates, result columns left out).
-std::string csv_of(const sheet::table& book) {
-    std::string out;
-    const auto put_row = [&out](const auto& cells, const auto& text_of) {
-        for (std::size_t c = 0; c < cells.size(); ++c) {
-            if (c > 0) {
-                out.push_back(',');
-            }
-            append_cell(out, text_of(cells[c]));
-        }
-        out += "\r\n";
-    };
-    put_row(book.header, [](const std::string& name) { return std::string_view(name); });
-    for (const auto& row : book.rows) {
-        put_row(row, [](const sheet::cell& cell) { return sheet::cell_text(cell); });
-    }
-    return out;
-}
-
-} // namespace
-
 std::string w_worksheet::workbook_bytes(QString& problem) const {
     const row_store& rows = model_->rows();
     const std::size_t count = rows_to_write(rows);
+    const std::vector<file_column> columns = file_columns(*model_);
     sheet::table book;
     std::vector<std::optional<sheet::column>> roles;
-    for (int c = 0; c < shown_column_count; ++c) {
-        roles.emplace_back(shown_column(c));
-        book.header.emplace_back(sheet::column_name(shown_column(c), sheet::language::chinese));
+    for (const file_column& c : columns) {
+        roles.push_back(c.role);
+        book.header.push_back(c.name);
     }
     std::size_t left_out = 0;
     for (std::size_t r = 0; r < count; ++r) {
         const bool computed = !rows.blank(r) && model_->outcome(r).ok;
         left_out += !rows.blank(r) && !computed ? 1U : 0U;
         std::vector<sheet::cell> cells;
-        for (int c = 0; c < shown_column_count; ++c) {
-            cells.push_back(sheet::result_cell(
-                roles[static_cast<std::size_t>(c)],
-                model_->shown_text(r, c, worksheet_model::figures::plain), computed));
+        for (const file_column& c : columns) {
+            cells.push_back(sheet::result_cell(c.role, file_text(*model_, r, c), computed));
         }
         book.rows.push_back(std::move(cells));
     }
@@ -125,53 +154,26 @@ std::string w_worksheet::workbook_bytes(QString& problem) const {
 std::string w_worksheet::csv_text() const {
     const row_store& rows = model_->rows();
     const std::size_t count = rows_to_write(rows);
-    std::string out = "\xEF\xBB\xBF";
+    const std::vector<file_column> columns = file_columns(*model_);
+    std::string out(calc::utf8_bom);
     out.reserve(count * 120 + 512);
-    for (int c = 0; c < shown_column_count; ++c) {
-        if (c > 0) {
-            out.push_back(',');
-        }
-        append_cell(out, sheet::column_name(shown_column(c), sheet::language::chinese));
-    }
-    out += "\r\n";
-    for (std::size_t r = 0; r < count; ++r) {
-        for (int c = 0; c < shown_column_count; ++c) {
+    const auto put_row = [&](const auto& text_of) {
+        for (std::size_t c = 0; c < columns.size(); ++c) {
             if (c > 0) {
                 out.push_back(',');
             }
-            append_cell(out, model_->shown_text(r, c, worksheet_model::figures::plain));
+            append_cell(out, text_of(columns[c]));
         }
         out += "\r\n";
+    };
+    put_row([](const file_column& c) { return c.name; });
+    for (std::size_t r = 0; r < count; ++r) {
+        put_row([&](const file_column& c) { return file_text(*model_, r, c); });
     }
     return out;
 }
 
 bool w_worksheet::open_file(const QString& path) {
-    runtime::read_text read;
-    if (is_workbook(path)) {
-#if ORVANDEL_XLSX
-        const auto book = sheet::read_xlsx_file(std::filesystem::path(path.toStdU16String()));
-        if (!book) {
-            tell(this, QStringLiteral("无法读取“%1”：%2")
-                           .arg(path, runtime::qstring(sheet::describe(book.error(),
-                                                                       sheet::language::chinese))));
-            return false;
-        }
-        read.ok = true;
-        read.utf8 = csv_of(*book);
-        read.encoding = QStringLiteral("Excel 工作簿");
-#else
-        tell(this, QStringLiteral("这一版本不能读取 Excel 工作簿“%1”，请另存为 CSV 文件再打开。")
-                       .arg(path));
-        return false;
-#endif
-    } else {
-        read = runtime::read_text_file(path);
-    }
-    if (!read.ok) {
-        tell(this, read.problem);
-        return false;
-    }
     QProgressDialog progress(QStringLiteral("正在读取“%1”…").arg(QFileInfo(path).fileName()),
                              QStringLiteral("取消"), 0, 1000, this);
     progress.setWindowTitle(QStringLiteral("计算底稿"));
@@ -179,10 +181,47 @@ bool w_worksheet::open_file(const QString& path) {
     progress.setMinimumDuration(300);
     progress.setAutoReset(false);
     progress.setAutoClose(false);
-    csv_load load = read_csv_rows(read.utf8, [&](std::size_t done, std::size_t total) {
-        progress.setValue(total == 0 ? 0 : static_cast<int>(done * 1000 / total));
-        return !progress.wasCanceled();
-    });
+    loaded_rows load;
+    QString encoding;
+    if (is_workbook(path)) {
+#if ORVANDEL_XLSX
+        auto book = sheet::workbook_source::open(std::filesystem::path(path.toStdU16String()));
+        if (!book) {
+            tell(this, QStringLiteral("无法读取“%1”：%2")
+                           .arg(path, runtime::qstring(sheet::describe(book.error(),
+                                                                       sheet::language::chinese))));
+            return false;
+        }
+        progress.setRange(0, 0); // how many rows a workbook holds is known only at its end
+        load = load_rows(**book, [&] {
+            progress.setValue(0);
+            return !progress.wasCanceled();
+        });
+        encoding = QStringLiteral("Excel 工作簿");
+#else
+        tell(this, QStringLiteral("这一版本不能读取 Excel 工作簿“%1”，请另存为 CSV 文件再打开。")
+                       .arg(path));
+        return false;
+#endif
+    } else {
+        const runtime::read_text read = runtime::read_text_file(path);
+        if (!read.ok) {
+            tell(this, read.problem);
+            return false;
+        }
+        memory_buffer buffer(read.utf8);
+        std::istream in(&buffer);
+        sheet::csv_source source(in);
+        const std::size_t size = std::max<std::size_t>(read.utf8.size(), 1);
+        load = load_rows(
+            source,
+            [&] {
+                progress.setValue(static_cast<int>(buffer.done() * 1000 / size));
+                return !progress.wasCanceled();
+            },
+            read.utf8.size());
+        encoding = read.encoding;
+    }
     if (load.cancelled) {
         statusBar()->showMessage(QStringLiteral("已取消打开“%1”，计算底稿没有改变。").arg(path));
         return false;
@@ -193,32 +232,27 @@ bool w_worksheet::open_file(const QString& path) {
     }
     progress.setLabelText(QStringLiteral("正在计算…"));
     progress.setCancelButton(nullptr);
+    progress.setRange(0, 1000);
     progress.setValue(1000);
     const std::size_t count = load.rows.size();
-    model_->replace_all(std::move(load.rows));
+    const std::size_t extra = load.shape.extra_columns.size();
+    model_->replace_all(std::move(load.rows), std::move(load.shape));
     if (count == 0) {
-        model_->insert_rows(0, std::vector<row_cells>(1), QStringLiteral("添加行"));
+        model_->insert_rows(0, {model_->blank_row()}, QStringLiteral("添加行"));
         model_->undo_stack().clear();
     }
     file_path_ = path;
     forget_recovery();
     update_title();
+    size_columns();
     table->setCurrentIndex(model_->index(0, 0));
     QString note = QStringLiteral("已打开“%1”：%2，编码 %3")
-                       .arg(QFileInfo(path).fileName(), row_count_text(count), read.encoding);
-    if (load.irregular > 0) {
-        note += QStringLiteral("；%1行的列数与标题行不同").arg(load.irregular);
+                       .arg(QFileInfo(path).fileName(), row_count_text(count), encoding);
+    if (load.with_reading_notes > 0) {
+        note += QStringLiteral("；%1行的读法见备注").arg(load.with_reading_notes);
     }
-    if (load.conflicting > 0) {
-        note +=
-            QStringLiteral("；%1行同时有起止日期和缴款期限，按缴款期限读入").arg(load.conflicting);
-    }
-    if (load.start_after_end > 0) {
-        note +=
-            QStringLiteral("；%1行的起始日期晚于终止日期，按未逾期计算").arg(load.start_after_end);
-    }
-    if (load.unknown_columns > 0) {
-        note += QStringLiteral("；%1个不认识的列未读入").arg(load.unknown_columns);
+    if (extra > 0) {
+        note += QStringLiteral("；文件中另有%1列，照原样保留在备注之后").arg(extra);
     }
     statusBar()->showMessage(note);
     return true;
@@ -261,24 +295,19 @@ bool w_worksheet::save() {
 }
 
 bool w_worksheet::save_as() {
-    QString path = QFileDialog::getSaveFileName(
+    const QString path = runtime::ask_save_file_name(
         this, QStringLiteral("保存计算底稿"),
-        file_path_.isEmpty() ? QStringLiteral("计算底稿.csv") : file_path_, file_filter);
-    if (path.isEmpty()) {
-        return false;
-    }
-    if (QFileInfo(path).suffix().isEmpty()) {
-        path += QStringLiteral(".csv");
-    }
-    return save_file(path);
+        file_path_.isEmpty() ? QStringLiteral("计算底稿.csv") : file_path_, file_filter,
+        QStringLiteral("csv"));
+    return !path.isEmpty() && save_file(path);
 }
 
 void w_worksheet::open_with_dialog() {
     if (!ask_save_and_save()) {
         return;
     }
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("打开计算底稿"),
-                                                      QFileInfo(file_path_).path(), file_filter);
+    const QString path = runtime::ask_open_file_name(this, QStringLiteral("打开计算底稿"),
+                                                     QFileInfo(file_path_).path(), file_filter);
     if (!path.isEmpty()) {
         open_file(path);
     }
@@ -310,22 +339,26 @@ bool w_worksheet::restore_recovery() {
         tell(this, read.problem);
         return false;
     }
-    csv_load load = read_csv_rows(read.utf8);
+    memory_buffer buffer(read.utf8);
+    std::istream in(&buffer);
+    sheet::csv_source source(in);
+    loaded_rows load = load_rows(source);
     if (!load.ok) {
         tell(this, QStringLiteral("恢复文件无法读取：%1").arg(runtime::qstring(load.problem)));
         return false;
     }
     const std::size_t count = load.rows.size();
-    model_->replace_all(row_store{});
-    // As one undoable change, so that the sheet counts as unsaved.
     std::vector<row_cells> rows;
     rows.reserve(count);
     for (std::size_t r = 0; r < count; ++r) {
         rows.push_back(load.rows.cells(r));
     }
+    model_->replace_all(row_store(load.shape.extra_columns.size()), std::move(load.shape));
+    // As one undoable change, so that the sheet counts as unsaved.
     model_->insert_rows(0, std::move(rows), QStringLiteral("恢复"));
     file_path_.clear();
     update_title();
+    size_columns();
     statusBar()->showMessage(QStringLiteral("已恢复上次未保存的%1").arg(row_count_text(count)));
     return true;
 }

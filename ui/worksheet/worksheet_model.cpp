@@ -1,16 +1,18 @@
 #include "ui/worksheet/worksheet_model.h"
 
+#include "ui/worksheet/worksheet_commands.h"
+
 #include "calc/number_text.h"
 #include "calc/pasted_text.h"
+#include "calc/split.h"
 #include "runtime/engine_text.h"
+#include "sheet/reader.h"
 
 #include <QBrush>
 #include <QColor>
 #include <QFont>
-#include <QUndoCommand>
 
 #include <algorithm>
-#include <array>
 #include <numeric>
 #include <utility>
 
@@ -19,111 +21,16 @@ namespace orvandel::ui::worksheet {
 namespace {
 
 using sheet::column;
-
-constexpr std::array<column, shown_column_count> shown{
-    column::item,        column::amount,     column::due_date,          column::pay_date,
-    column::days_before, column::days_after, column::total_days,        column::fee_before,
-    column::fee_after,   column::total_fee,  column::tax_and_fee_total, column::one_more_day,
-    column::note,
-};
-
-constexpr std::size_t no_row = static_cast<std::size_t>(-1);
-
-bool is_figure(column c) {
-    switch (c) {
-    case column::item:
-    case column::due_date:
-    case column::pay_date:
-    case column::start_date:
-    case column::end_date:
-    case column::note:
-        return false;
-    default:
-        return true;
-    }
-}
-
-bool is_day_count(column c) {
-    return c == column::days_before || c == column::days_after || c == column::total_days;
-}
+using sheet::column_kind;
 
 const QColor bad_background(0xfd, 0xe2, 0xe2);
 const QColor bad_text(0xb0, 0x1c, 0x1c);
-const QColor result_day_text(0x55, 0x55, 0x55);
+const QColor result_text(0x55, 0x55, 0x55);
 
-// Changes to cells: redo writes the new texts, undo the old.
-class cells_command : public QUndoCommand {
-public:
-    cells_command(worksheet_model& model, std::vector<cell_edit> after, const QString& name,
-                  QUndoCommand* parent = nullptr)
-        : QUndoCommand(name, parent), model_(model), after_(std::move(after)) {
-        before_.reserve(after_.size());
-        for (const cell_edit& edit : after_) {
-            before_.push_back(
-                {edit.row, edit.cell, std::string(model.rows().text(edit.row, edit.cell))});
-        }
-    }
-    void redo() override { model_.put_cells(after_); }
-    void undo() override { model_.put_cells(before_); }
-
-private:
-    worksheet_model& model_;
-    std::vector<cell_edit> after_;
-    std::vector<cell_edit> before_;
-};
-
-class insert_command : public QUndoCommand {
-public:
-    insert_command(worksheet_model& model, std::size_t at, std::vector<row_cells> rows,
-                   const QString& name, QUndoCommand* parent = nullptr)
-        : QUndoCommand(name, parent), model_(model), at_(at), rows_(std::move(rows)) {}
-    void redo() override { model_.put_rows(at_, rows_); }
-    void undo() override { rows_ = model_.take_rows(at_, rows_.size()); }
-
-private:
-    worksheet_model& model_;
-    std::size_t at_;
-    std::vector<row_cells> rows_;
-};
-
-class remove_command : public QUndoCommand {
-public:
-    remove_command(worksheet_model& model, std::size_t at, std::size_t count)
-        : QUndoCommand(QStringLiteral("删除行")), model_(model), at_(at), count_(count) {}
-    void redo() override { removed_ = model_.take_rows(at_, count_); }
-    void undo() override {
-        model_.put_rows(at_, removed_);
-        removed_.clear();
-    }
-
-private:
-    worksheet_model& model_;
-    std::size_t at_;
-    std::size_t count_;
-    std::vector<row_cells> removed_;
-};
-
-class order_command : public QUndoCommand {
-public:
-    order_command(worksheet_model& model, std::vector<std::uint32_t> order)
-        : QUndoCommand(QStringLiteral("排序")), model_(model), order_(std::move(order)) {
-        inverse_.resize(order_.size());
-        for (std::size_t i = 0; i < order_.size(); ++i) {
-            inverse_[order_[i]] = static_cast<std::uint32_t>(i);
-        }
-    }
-    void redo() override { model_.put_order(order_); }
-    void undo() override { model_.put_order(inverse_); }
-
-private:
-    worksheet_model& model_;
-    std::vector<std::uint32_t> order_;
-    std::vector<std::uint32_t> inverse_;
-};
-
-// A pasted text in the form its column takes; text that cannot be read in
-// only one way stays as it is, so the row shows why.
-std::string normalised(input cell, const std::string& text) {
+// Text typed or pasted into a column, in the form the column takes: an
+// amount "12345.67", a date "2024-03-01", a day count as given. Text that
+// cannot be read in only one way stays as it is, so the row shows why.
+std::string normalised(column c, const std::string& text) {
     using calc::paste_error;
     const auto keep_or = [&](const calc::result<std::string, paste_error>& read) {
         if (read) {
@@ -131,118 +38,47 @@ std::string normalised(input cell, const std::string& text) {
         }
         return read.error() == paste_error::empty ? std::string() : text;
     };
-    switch (cell) {
-    case input::item:
-        return text;
-    case input::amount:
+    switch (sheet::facts(c).kind) {
+    case column_kind::money:
         return keep_or(calc::normalise_pasted_amount(text));
-    case input::due_date:
-    case input::pay_date:
+    case column_kind::date:
         return keep_or(calc::normalise_pasted_date(text));
-    case input::days_before:
-    case input::days_after:
+    case column_kind::count:
         return keep_or(calc::normalise_pasted_day_count(text));
+    case column_kind::text:
+        break;
     }
     return text;
 }
 
-std::string count_text(calc::day_count days) {
-    return calc::default_text(days);
+// A date of the form's meaning as the law's: one day earlier ("" when it is
+// no date, so that only the file's own text is shown).
+std::string law_day_text(std::string_view form_day) {
+    const auto day = calc::parse_date_text(form_day);
+    if (!day) {
+        return std::string(form_day);
+    }
+    return calc::format_date_text(calc::law_day_of(*day)).value_or(std::string(form_day));
 }
 
-std::string money_utf8(const calc::money& value, worksheet_model::figures style) {
-    const auto c = cents(value);
-    if (!c || style == worksheet_model::figures::plain) {
-        return calc::default_text(value);
+// Where the problems of a column show: a row by 起始日期/终止日期 shows its
+// dates in 缴款期限/实际缴款日期.
+column shown_for(column c) {
+    switch (c) {
+    case column::start_date:
+        return column::due_date;
+    case column::end_date:
+        return column::pay_date;
+    default:
+        return c;
     }
-    return runtime::utf8(money_text(*c));
 }
 
 } // namespace
 
-sheet::column shown_column(int c) {
-    return shown[static_cast<std::size_t>(c)];
-}
-
-std::optional<input> input_of(int c) {
-    switch (shown_column(c)) {
-    case column::item:
-        return input::item;
-    case column::amount:
-        return input::amount;
-    case column::due_date:
-        return input::due_date;
-    case column::pay_date:
-        return input::pay_date;
-    case column::days_before:
-        return input::days_before;
-    case column::days_after:
-        return input::days_after;
-    default:
-        return std::nullopt;
-    }
-}
-
-QString column_title(int c) {
-    return runtime::qstring(sheet::column_name(shown_column(c), sheet::language::chinese));
-}
-
-QString column_rule(int c) {
-    switch (shown_column(c)) {
-    case column::item:
-        return QStringLiteral("项目名称，任意文字，例如“增值税 2024年3月”。");
-    case column::amount:
-        return QStringLiteral("应缴而未按期缴纳的税款，最多12位整数和2位小数。");
-    case column::due_date:
-        return QStringLiteral("缴款期限是不加收滞纳金的最后一天，滞纳天数从其次日起算"
-                              "（《税收征收管理法实施细则》第七十五条）。");
-    case column::pay_date:
-        return QStringLiteral("实际缴纳税款的当天计入滞纳天数（国税函〔1998〕291号）；"
-                              "留空则按上方的缴款日期计算。");
-    case column::days_before:
-        return QStringLiteral("2001年04月30日及以前的滞纳天数，按日加收千分之二"
-                              "（2001年修订前的《税收征收管理法》第二十条）；有日期时为计算结果。");
-    case column::days_after:
-        return QStringLiteral("2001年05月01日起的滞纳天数，按日加收万分之五"
-                              "（《税收征收管理法》第三十二条）；有日期时为计算结果。");
-    case column::total_days:
-        return QStringLiteral("从缴款期限次日起至实际缴款日期止，首尾两日都计入"
-                              "（实施细则第七十五条；国税函〔1998〕291号）。");
-    case column::fee_before:
-        return QStringLiteral("应缴税款金额 × 2001年04月30日前滞纳天数 × 0.002，四舍五入到分。");
-    case column::fee_after:
-        return QStringLiteral("应缴税款金额 × 2001年05月01日后滞纳天数 × 0.0005，四舍五入到分。");
-    case column::total_fee:
-        return QStringLiteral("两段滞纳金（各自四舍五入到分后）之和。");
-    case column::tax_and_fee_total:
-        return QStringLiteral("应缴税款金额与合计应加征滞纳金之和。");
-    case column::one_more_day:
-        return QStringLiteral("晚一天缴款时合计应加征滞纳金增加的金额；按天数计算的行，"
-                              "按2001年05月01日后多一天计算。");
-    case column::note:
-        return QStringLiteral("有误的行在这里说明原因，不计入合计；按期缴款的行注明“未逾期”。");
-    default:
-        return {};
-    }
-}
-
-QString money_text(std::int64_t value) {
-    const bool negative = value < 0;
-    const std::uint64_t magnitude =
-        negative ? ~static_cast<std::uint64_t>(value) + 1U : static_cast<std::uint64_t>(value);
-    std::string digits = std::to_string(magnitude / 100U);
-    std::string grouped;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) {
-            grouped.push_back(',');
-        }
-        grouped.push_back(digits[i]);
-    }
-    const auto fraction = static_cast<unsigned>(magnitude % 100U);
-    grouped.push_back('.');
-    grouped.push_back(static_cast<char>('0' + fraction / 10U));
-    grouped.push_back(static_cast<char>('0' + fraction % 10U));
-    return QString::fromLatin1((negative ? "-" : "") + grouped);
+int view_column(sheet::column c) {
+    const auto* at = std::find(shown_columns.begin(), shown_columns.end(), c);
+    return static_cast<int>(at - shown_columns.begin());
 }
 
 worksheet_model::worksheet_model(QObject* parent) : QAbstractTableModel(parent) {}
@@ -259,74 +95,141 @@ int worksheet_model::rowCount(const QModelIndex& parent) const {
 }
 
 int worksheet_model::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : shown_column_count;
+    return parent.isValid() ? 0
+                            : shown_column_count + static_cast<int>(shape_.extra_columns.size());
+}
+
+std::optional<sheet::column> worksheet_model::column_at(int c) const {
+    if (c < 0 || c >= shown_column_count) {
+        return std::nullopt;
+    }
+    return shown_columns[static_cast<std::size_t>(c)];
+}
+
+std::optional<std::size_t> worksheet_model::slot_at(int c) const {
+    if (const auto col = column_at(c)) {
+        const auto slot = sheet::input_slot(*col);
+        if (slot && sheet::facts(*col).use != sheet::column_use::result) {
+            return slot;
+        }
+        return std::nullopt;
+    }
+    if (c >= shown_column_count && c < columnCount()) {
+        return fixed_slots + static_cast<std::size_t>(c - shown_column_count);
+    }
+    return std::nullopt;
+}
+
+std::string worksheet_model::column_title(int c) const {
+    if (const auto col = column_at(c)) {
+        return std::string(sheet::column_name(*col, sheet::language::chinese));
+    }
+    const auto extra = static_cast<std::size_t>(c - shown_column_count);
+    return extra < shape_.extra_columns.size() ? shape_.extra_columns[extra] : std::string();
+}
+
+sheet::row_outcome worksheet_model::evaluate(std::size_t row) const {
+    return sheet::evaluate_row(rows_.row_texts(row, shape_.offered), payment_);
+}
+
+row_share worksheet_model::share_of_row(std::size_t row) const {
+    if (rows_.blank(row)) {
+        return {};
+    }
+    return share_of(evaluate(row), false);
 }
 
 const sheet::row_outcome& worksheet_model::outcome(std::size_t row) const {
     if (cached_row_ != row) {
-        cached_ = evaluate(rows_, row, payment_);
+        cached_ = evaluate(row);
         cached_row_ = row;
     }
     return cached_;
 }
 
-std::string worksheet_model::shown_text(std::size_t row, int c, figures style) const {
-    const column role = shown_column(c);
-    const auto cell = input_of(c);
+bool worksheet_model::by_start_and_end(std::size_t row) const {
+    return !rows_.text(row, column::start_date).empty() ||
+           !rows_.text(row, column::end_date).empty();
+}
+
+std::string worksheet_model::file_text(std::size_t row, sheet::column c) const {
     if (rows_.blank(row)) {
         return {};
     }
     const sheet::row_outcome& o = outcome(row);
-    // A computed row shows its day counts as figures, typed ones too ("009" as 9).
-    const bool results_days = o.ok;
-    if (cell && !(results_days && (role == column::days_before || role == column::days_after))) {
-        const std::string_view text = rows_.text(row, *cell);
-        // A readable amount is shown as the figures are ("12,345.60"); the
-        // text as typed is what is edited and saved.
-        if (role == column::amount && style == figures::grouped) {
-            const auto amount = sheet::read_amount(text);
-            const auto in_cents = amount ? cents(*amount) : std::nullopt;
-            if (in_cents) {
-                return runtime::utf8(money_text(*in_cents));
-            }
-        }
-        return std::string(text);
+    const sheet::column_facts& f = sheet::facts(c);
+    const bool result =
+        f.use == sheet::column_use::result || (f.use == sheet::column_use::input_or_result && o.ok);
+    if (!result) {
+        return std::string(rows_.text(row, c));
     }
-    if (role == column::note) {
+    if (c == column::error) {
         return sheet::describe(o, sheet::language::chinese);
     }
     if (!o.ok) {
         return {};
     }
-    const calc::late_fee_result& f = o.figures;
-    switch (role) {
+    const calc::late_fee_result& r = o.figures;
+    switch (c) {
     case column::days_before:
-        return count_text(f.days_before);
+        return calc::default_text(r.days_before);
     case column::days_after:
-        return count_text(f.days_after);
+        return calc::default_text(r.days_after);
     case column::total_days:
-        return count_text(f.total_days);
+        return calc::default_text(r.total_days);
     case column::fee_before:
-        return money_utf8(f.fee_before, style);
+        return calc::default_text(r.fee_before);
     case column::fee_after:
-        return money_utf8(f.fee_after, style);
+        return calc::default_text(r.fee_after);
     case column::total_fee:
-        return money_utf8(f.total_fee, style);
+        return calc::default_text(r.total_fee);
     case column::tax_and_fee_total:
-        return money_utf8(f.tax_and_fee_total, style);
+        return calc::default_text(r.tax_and_fee_total);
     case column::one_more_day: {
         const auto more = sheet::one_more_day(o);
-        return more ? money_utf8(*more, style) : std::string();
+        return more ? calc::default_text(*more) : std::string();
     }
     default:
         return {};
     }
 }
 
+std::string worksheet_model::shown_text(std::size_t row, int c) const {
+    const auto col = column_at(c);
+    if (!col) {
+        const auto slot = slot_at(c);
+        return slot ? std::string(rows_.text(row, *slot)) : std::string();
+    }
+    if (rows_.blank(row)) {
+        return {};
+    }
+    // A row by the form's dates shows them as the law's.
+    if ((col == column::due_date || col == column::pay_date) && by_start_and_end(row) &&
+        rows_.text(row, column::due_date).empty() && rows_.text(row, column::pay_date).empty()) {
+        return law_day_text(
+            rows_.text(row, col == column::due_date ? column::start_date : column::end_date));
+    }
+    std::string text = file_text(row, *col);
+    if (sheet::facts(*col).kind == column_kind::money) {
+        // A readable amount or figure is shown grouped ("12,345.60").
+        const auto value = calc::parse_decimal_text(text, 18, 2);
+        if (value) {
+            return calc::grouped_text(*value);
+        }
+    }
+    return text;
+}
+
 bool worksheet_model::bad_cell(const sheet::row_outcome& o, int c) const {
-    const column role = shown_column(c);
+    const auto col = column_at(c);
+    if (!col) {
+        return false;
+    }
+    if (col == column::error && !o.ok) {
+        return true;
+    }
     for (std::size_t i = 0; i < o.problem_count; ++i) {
-        if (o.problems[i].field == role) {
+        if (shown_for(o.problems[i].field) == *col) {
             return true;
         }
     }
@@ -339,48 +242,67 @@ QVariant worksheet_model::data(const QModelIndex& index, int role) const {
     }
     const auto row = static_cast<std::size_t>(index.row());
     const int c = index.column();
-    const column col = shown_column(c);
+    const auto col = column_at(c);
     switch (role) {
     case Qt::DisplayRole:
         return runtime::qstring(shown_text(row, c));
     case Qt::EditRole: {
-        const auto cell = input_of(c);
-        return cell ? runtime::qstring(rows_.text(row, *cell)) : QVariant();
-    }
-    case Qt::TextAlignmentRole:
-        if (is_figure(col)) {
-            return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        const auto slot = slot_at(c);
+        if (!slot) {
+            return {};
         }
         if (col == column::due_date || col == column::pay_date) {
+            return runtime::qstring(shown_text(row, c));
+        }
+        return runtime::qstring(rows_.text(row, *slot));
+    }
+    case Qt::TextAlignmentRole: {
+        const column_kind kind = col ? sheet::facts(*col).kind : column_kind::text;
+        if (kind == column_kind::money || kind == column_kind::count) {
+            return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        }
+        if (kind == column_kind::date) {
             return QVariant(Qt::AlignHCenter | Qt::AlignVCenter);
         }
         return QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    }
     case Qt::BackgroundRole:
-        if (!rows_.blank(row) && bad_cell(outcome(row), c)) {
+        if (!rows_.blank(row) && col != column::error && bad_cell(outcome(row), c)) {
             return QBrush(bad_background);
         }
         return {};
     case Qt::ForegroundRole: {
-        if (rows_.blank(row)) {
+        if (rows_.blank(row) || !col) {
             return {};
         }
         const sheet::row_outcome& o = outcome(row);
-        if ((col == column::note && !o.ok) || bad_cell(o, c)) {
+        if (bad_cell(o, c)) {
             return QBrush(bad_text);
         }
-        if (o.ok && o.basis != sheet::period_basis::day_counts &&
-            (col == column::days_before || col == column::days_after)) {
-            return QBrush(result_day_text);
+        // Day counts a row's dates gave, and dates converted from the
+        // form's, are not what was typed there.
+        const bool dates_converted =
+            (col == column::due_date || col == column::pay_date) && by_start_and_end(row);
+        if ((o.ok && o.basis != sheet::period_basis::day_counts &&
+             (col == column::days_before || col == column::days_after)) ||
+            dates_converted) {
+            return QBrush(result_text);
         }
         return {};
     }
     case Qt::ToolTipRole: {
-        if (rows_.blank(row)) {
+        if (rows_.blank(row) || !col) {
             return {};
         }
         const sheet::row_outcome& o = outcome(row);
-        if (!o.ok && (bad_cell(o, c) || col == column::note)) {
+        if (bad_cell(o, c) || (col == column::error && !o.reading_note.empty())) {
             return runtime::qstring(sheet::describe(o, sheet::language::chinese));
+        }
+        if ((col == column::due_date || col == column::pay_date) && by_start_and_end(row)) {
+            return QStringLiteral("按文件中的起始日期%1（计入）和终止日期%2（不计入）换算；"
+                                  "修改后按缴款期限和实际缴款日期计算。")
+                .arg(runtime::qstring(rows_.text(row, column::start_date)),
+                     runtime::qstring(rows_.text(row, column::end_date)));
         }
         return {};
     }
@@ -393,22 +315,26 @@ QVariant worksheet_model::headerData(int section, Qt::Orientation orientation, i
     if (orientation == Qt::Vertical) {
         return role == Qt::DisplayRole ? QVariant(section + 1) : QVariant();
     }
-    if (section < 0 || section >= shown_column_count) {
+    if (section < 0 || section >= columnCount()) {
         return {};
     }
+    const QString title = runtime::qstring(column_title(section));
     switch (role) {
     case Qt::DisplayRole: {
         // The dated titles on two lines: "2001年04月30日前" over "滞纳天数".
-        QString title = column_title(section);
-        if (title.startsWith(QStringLiteral("2001年")) && title.size() > 12) {
-            title.insert(12, QLatin1Char('\n'));
+        QString shown = title;
+        if (shown.startsWith(QStringLiteral("2001年")) && shown.size() > 12) {
+            shown.insert(12, QLatin1Char('\n'));
         }
-        return title;
+        return shown;
     }
     case Qt::AccessibleTextRole:
-        return column_title(section);
-    case Qt::ToolTipRole:
-        return column_rule(section);
+        return title;
+    case Qt::ToolTipRole: {
+        const auto col = column_at(section);
+        return col ? runtime::qstring(sheet::column_rule(*col))
+                   : QStringLiteral("文件中的列，照原样保留。");
+    }
     default:
         return {};
     }
@@ -416,77 +342,90 @@ QVariant worksheet_model::headerData(int section, Qt::Orientation orientation, i
 
 Qt::ItemFlags worksheet_model::flags(const QModelIndex& index) const {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
-    if (index.isValid() && input_of(index.column())) {
+    if (index.isValid() && slot_at(index.column())) {
         f |= Qt::ItemIsEditable;
     }
     return f;
 }
 
+void worksheet_model::add_edit(std::vector<cell_edit>& edits, std::size_t row, std::size_t slot,
+                               std::string text) const {
+    const bool date = slot == slot_of(column::due_date) || slot == slot_of(column::pay_date);
+    if (date && row < rows_.size() && by_start_and_end(row)) {
+        // The row becomes one by 缴款期限/实际缴款日期: the other date as it
+        // showed, the form's dates gone.
+        for (const column c : {column::due_date, column::pay_date}) {
+            if (slot_of(c) != slot) {
+                edits.push_back({row, slot_of(c), shown_text(row, view_column(c))});
+            }
+        }
+        edits.push_back({row, slot_of(column::start_date), {}});
+        edits.push_back({row, slot_of(column::end_date), {}});
+    }
+    edits.push_back({row, slot, std::move(text)});
+}
+
 bool worksheet_model::setData(const QModelIndex& index, const QVariant& value, int role) {
-    const auto cell = input_of(index.column());
-    if (role != Qt::EditRole || !cell || !index.isValid()) {
+    const auto slot = slot_at(index.column());
+    if (role != Qt::EditRole || !slot || !index.isValid()) {
         return false;
     }
     const auto row = static_cast<std::size_t>(index.row());
     std::string text = runtime::utf8(value.toString());
-    if (text == rows_.text(row, *cell)) {
+    if (const auto col = column_at(index.column())) {
+        text = normalised(*col, text);
+    }
+    if (text == data(index, Qt::EditRole).toString().toStdString()) {
         return true; // no change, no undo step
     }
-    edit_cells({{row, *cell, std::move(text)}}, QStringLiteral("编辑"));
+    std::vector<cell_edit> edits;
+    add_edit(edits, row, *slot, std::move(text));
+    edit_cells(std::move(edits), QStringLiteral("编辑"));
     return true;
 }
 
 void worksheet_model::sort(int c, Qt::SortOrder order) {
-    if (c < 0 || c >= shown_column_count || rows_.size() < 2) {
+    if (c < 0 || c >= columnCount() || rows_.size() < 2) {
         return;
     }
     const std::size_t n = rows_.size();
     std::vector<std::uint32_t> by(n);
     std::iota(by.begin(), by.end(), 0U);
     const bool descending = order == Qt::DescendingOrder;
-    const column col = shown_column(c);
-    const auto cell = input_of(c);
-    if (cell && (col == column::item || col == column::due_date || col == column::pay_date)) {
+    const auto col = column_at(c);
+    const column_kind kind = col ? sheet::facts(*col).kind : column_kind::text;
+    if (kind == column_kind::text || kind == column_kind::date) {
         // Texts by their bytes: dates as "yyyy-mm-dd" sort by day; empty last.
+        std::vector<std::string> keys(n);
+        for (std::size_t r = 0; r < n; ++r) {
+            keys[r] = shown_text(r, c);
+        }
         std::stable_sort(by.begin(), by.end(), [&](std::uint32_t a, std::uint32_t b) {
-            const std::string_view x = rows_.text(a, *cell);
-            const std::string_view y = rows_.text(b, *cell);
+            const std::string& x = keys[a];
+            const std::string& y = keys[b];
             if (x.empty() != y.empty()) {
                 return y.empty();
             }
             return descending ? y < x : x < y;
         });
     } else {
-        // Figures as shown, numerically; rows without one last.
+        // Figures numerically, in cents; rows without one last.
         std::vector<std::optional<std::int64_t>> keys(n);
         for (std::size_t r = 0; r < n; ++r) {
-            const std::string shown_value = shown_text(r, c);
-            std::string digits;
-            for (const char ch : shown_value) {
-                if (ch >= '0' && ch <= '9') {
-                    digits.push_back(ch);
-                }
-            }
-            if (!digits.empty() && digits.size() < 19) {
-                keys[r] = std::stoll(digits);
+            const std::string text = file_text(r, *col);
+            if (const auto value = calc::parse_decimal_text(text, 18, 2)) {
+                keys[r] = calc::to_cents(*value);
             }
         }
-        if (col == column::note) {
-            std::stable_sort(by.begin(), by.end(), [&](std::uint32_t a, std::uint32_t b) {
-                return descending ? shown_text(b, c) < shown_text(a, c)
-                                  : shown_text(a, c) < shown_text(b, c);
-            });
-        } else {
-            std::stable_sort(by.begin(), by.end(), [&](std::uint32_t a, std::uint32_t b) {
-                if (keys[a].has_value() != keys[b].has_value()) {
-                    return keys[a].has_value();
-                }
-                if (!keys[a]) {
-                    return false;
-                }
-                return descending ? *keys[b] < *keys[a] : *keys[a] < *keys[b];
-            });
-        }
+        std::stable_sort(by.begin(), by.end(), [&](std::uint32_t a, std::uint32_t b) {
+            if (keys[a].has_value() != keys[b].has_value()) {
+                return keys[a].has_value();
+            }
+            if (!keys[a]) {
+                return false;
+            }
+            return descending ? *keys[b] < *keys[a] : *keys[a] < *keys[b];
+        });
     }
     if (std::is_sorted(by.begin(), by.end())) {
         return; // already in this order: nothing to undo
@@ -500,18 +439,17 @@ void worksheet_model::set_payment_date(const std::optional<calc::date>& day) {
     }
     payment_ = day;
     forget_cached_row();
-    totals_ = total(rows_, payment_);
+    totals_ = total();
     if (!rows_.empty()) {
-        emit dataChanged(index(0, 0), index(rowCount() - 1, shown_column_count - 1));
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
     }
     emit totals_changed();
 }
 
-sheet_totals worksheet_model::total(const row_store& rows,
-                                    const std::optional<calc::date>& payment_date) {
+sheet_totals worksheet_model::total() const {
     sheet_totals totals;
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        add(totals, share_of(rows, r, payment_date));
+    for (std::size_t r = 0; r < rows_.size(); ++r) {
+        add(totals, share_of_row(r));
     }
     return totals;
 }
@@ -520,6 +458,18 @@ void worksheet_model::edit_cells(std::vector<cell_edit> edits, const QString& na
     if (edits.empty()) {
         return;
     }
+    std::vector<std::size_t> noted;
+    for (const cell_edit& e : edits) {
+        if (e.row < rows_.size() && !rows_.text(e.row, note_slot).empty()) {
+            noted.push_back(e.row);
+        }
+    }
+    std::sort(noted.begin(), noted.end());
+    noted.erase(std::unique(noted.begin(), noted.end()), noted.end());
+    for (const std::size_t row : noted) {
+        edits.push_back({row, note_slot, {}});
+        edits.push_back({row, note_blocks_slot, {}});
+    }
     undo_.push(new cells_command(*this, std::move(edits), name));
 }
 
@@ -527,6 +477,9 @@ void worksheet_model::insert_rows(std::size_t at, std::vector<row_cells> rows,
                                   const QString& name) {
     if (rows.empty()) {
         return;
+    }
+    for (row_cells& r : rows) {
+        r.resize(rows_.slot_count());
     }
     undo_.push(new insert_command(*this, std::min(at, rows_.size()), std::move(rows), name));
 }
@@ -541,9 +494,10 @@ void worksheet_model::remove_rows(std::size_t at, std::size_t count) {
 void worksheet_model::clear_cells(const QModelIndexList& cells) {
     std::vector<cell_edit> edits;
     for (const QModelIndex& index : cells) {
-        const auto cell = input_of(index.column());
-        if (cell && !rows_.text(static_cast<std::size_t>(index.row()), *cell).empty()) {
-            edits.push_back({static_cast<std::size_t>(index.row()), *cell, {}});
+        const auto slot = slot_at(index.column());
+        const auto row = static_cast<std::size_t>(index.row());
+        if (slot && !shown_text(row, index.column()).empty()) {
+            add_edit(edits, row, *slot, {});
         }
     }
     edit_cells(std::move(edits), QStringLiteral("清除"));
@@ -557,65 +511,55 @@ QSize worksheet_model::paste(std::size_t row, int c, const sheet::text_grid& blo
     if (block.empty() || width == 0) {
         return {};
     }
-    // A row of the block with a date and a 合计滞纳天数 is a copy of results:
-    // its day counts are figures, not typed counts, and are not taken.
-    const int total_days_column = 6;
+    const int total_days_column = view_column(column::total_days);
     std::vector<cell_edit> edits;
-    edits.reserve(block.size() * std::min<std::size_t>(width, input_count));
+    edits.reserve(block.size() * width);
     for (std::size_t r = 0; r < block.size(); ++r) {
         const sheet::text_row& cells = block[r];
-        const auto total_days_at = static_cast<std::size_t>(total_days_column - c);
-        const bool has_results =
-            c <= total_days_column && total_days_at < cells.size() && !cells[total_days_at].empty();
-        bool dated = false;
+        const auto text_at = [&](int target) -> std::string_view {
+            const auto k = static_cast<std::size_t>(target - c);
+            return target >= c && k < cells.size() ? std::string_view(cells[k])
+                                                   : std::string_view();
+        };
+        const bool dated = !text_at(view_column(column::due_date)).empty() ||
+                           !text_at(view_column(column::pay_date)).empty();
+        const bool results = sheet::day_counts_are_results(dated, text_at(total_days_column));
         for (std::size_t k = 0; k < cells.size(); ++k) {
             const int target = c + static_cast<int>(k);
-            if (target >= shown_column_count) {
-                break;
-            }
-            const auto cell = input_of(target);
-            if ((cell == input::due_date || cell == input::pay_date) && !cells[k].empty()) {
-                dated = true;
-            }
-        }
-        for (std::size_t k = 0; k < cells.size(); ++k) {
-            const int target = c + static_cast<int>(k);
-            if (target >= shown_column_count) {
-                break;
-            }
-            const auto cell = input_of(target);
-            if (!cell) {
+            const auto slot = slot_at(target);
+            if (!slot) {
                 continue;
             }
-            if (has_results && dated && (cell == input::days_before || cell == input::days_after)) {
-                edits.push_back({row + r, *cell, {}});
+            const auto col = column_at(target);
+            if (results && (col == column::days_before || col == column::days_after)) {
+                edits.push_back({row + r, *slot, {}});
                 continue;
             }
-            edits.push_back({row + r, *cell, normalised(*cell, cells[k])});
+            edits.push_back({row + r, *slot, col ? normalised(*col, cells[k]) : cells[k]});
         }
     }
     undo_.beginMacro(QStringLiteral("粘贴"));
     const std::size_t needed = row + block.size();
     if (needed > rows_.size()) {
         const std::size_t start = rows_.size();
-        undo_.push(new insert_command(*this, start, std::vector<row_cells>(needed - start),
+        undo_.push(new insert_command(*this, start,
+                                      std::vector<row_cells>(needed - start, blank_row()),
                                       QStringLiteral("添加行")));
     }
     // Cells that already hold the text need no change.
-    std::erase_if(edits, [&](const cell_edit& e) { return rows_.text(e.row, e.cell) == e.text; });
-    if (!edits.empty()) {
-        undo_.push(new cells_command(*this, std::move(edits), QStringLiteral("粘贴")));
-    }
+    std::erase_if(edits, [&](const cell_edit& e) { return rows_.text(e.row, e.slot) == e.text; });
+    edit_cells(std::move(edits), QStringLiteral("粘贴"));
     undo_.endMacro();
-    return {static_cast<int>(std::min<std::size_t>(width, shown_column_count)),
+    return {static_cast<int>(std::min<std::size_t>(width, static_cast<std::size_t>(columnCount()))),
             static_cast<int>(block.size())};
 }
 
-void worksheet_model::replace_all(row_store rows) {
+void worksheet_model::replace_all(row_store rows, sheet_shape shape) {
     beginResetModel();
     rows_ = std::move(rows);
+    shape_ = std::move(shape);
     forget_cached_row();
-    totals_ = total(rows_, payment_);
+    totals_ = total();
     undo_.clear();
     endResetModel();
     emit totals_changed();
@@ -635,17 +579,17 @@ void worksheet_model::put_cells(const std::vector<cell_edit>& edits) {
     std::sort(touched.begin(), touched.end());
     touched.erase(std::unique(touched.begin(), touched.end()), touched.end());
     for (const std::size_t r : touched) {
-        subtract(totals_, share_of(rows_, r, payment_));
+        subtract(totals_, share_of_row(r));
     }
     for (const cell_edit& e : edits) {
-        rows_.set_text(e.row, e.cell, e.text);
+        rows_.set_text(e.row, e.slot, e.text);
     }
     forget_cached_row();
     for (const std::size_t r : touched) {
-        add(totals_, share_of(rows_, r, payment_));
+        add(totals_, share_of_row(r));
     }
     emit dataChanged(index(static_cast<int>(touched.front()), 0),
-                     index(static_cast<int>(touched.back()), shown_column_count - 1));
+                     index(static_cast<int>(touched.back()), columnCount() - 1));
     emit totals_changed();
 }
 
@@ -655,7 +599,7 @@ void worksheet_model::put_rows(std::size_t at, const std::vector<row_cells>& row
     rows_.insert(at, rows);
     forget_cached_row();
     for (std::size_t r = at; r < at + rows.size(); ++r) {
-        add(totals_, share_of(rows_, r, payment_));
+        add(totals_, share_of_row(r));
     }
     endInsertRows();
     emit totals_changed();
@@ -665,7 +609,7 @@ std::vector<row_cells> worksheet_model::take_rows(std::size_t at, std::size_t co
     const auto first = static_cast<int>(at);
     beginRemoveRows({}, first, first + static_cast<int>(count) - 1);
     for (std::size_t r = at; r < at + count; ++r) {
-        subtract(totals_, share_of(rows_, r, payment_));
+        subtract(totals_, share_of_row(r));
     }
     std::vector<row_cells> removed = rows_.erase(at, count);
     forget_cached_row();
@@ -692,89 +636,6 @@ void worksheet_model::put_order(const std::vector<std::uint32_t>& order) {
     forget_cached_row();
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
-}
-
-totals_model::totals_model(const worksheet_model& rows, QObject* parent)
-    : QAbstractTableModel(parent), rows_(rows) {
-    connect(&rows, &worksheet_model::totals_changed, this,
-            [this] { emit dataChanged(index(0, 0), index(0, shown_column_count - 1)); });
-    connect(&rows, &QAbstractItemModel::modelReset, this,
-            [this] { emit dataChanged(index(0, 0), index(0, shown_column_count - 1)); });
-}
-
-int totals_model::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : 1;
-}
-
-int totals_model::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : shown_column_count;
-}
-
-QString totals_model::text(int c) const {
-    const sheet_totals& t = rows_.totals();
-    const money_sums& s = t.cents;
-    switch (shown_column(c)) {
-    case column::item:
-        return QStringLiteral("合计（%1行）").arg(t.computed);
-    case column::note:
-        return t.left_out == 0 ? QString()
-                               : QStringLiteral("另有%1行有误，未计入合计").arg(t.left_out);
-    default:
-        break;
-    }
-    if (t.overflow) {
-        return is_figure(shown_column(c)) && !is_day_count(shown_column(c))
-                   ? QStringLiteral("超出范围")
-                   : QString();
-    }
-    switch (shown_column(c)) {
-    case column::amount:
-        return money_text(s.amount);
-    case column::fee_before:
-        return money_text(s.fee_before);
-    case column::fee_after:
-        return money_text(s.fee_after);
-    case column::total_fee:
-        return money_text(s.total_fee);
-    case column::tax_and_fee_total:
-        return money_text(s.tax_and_fee_total);
-    case column::one_more_day:
-        return money_text(s.one_more_day);
-    default:
-        return {};
-    }
-}
-
-QVariant totals_model::headerData(int, Qt::Orientation, int role) const {
-    // The table's row numbers stand beside it: here, nothing.
-    return role == Qt::DisplayRole ? QVariant(QString()) : QVariant();
-}
-
-QVariant totals_model::data(const QModelIndex& index, int role) const {
-    if (!index.isValid()) {
-        return {};
-    }
-    const column col = shown_column(index.column());
-    switch (role) {
-    case Qt::DisplayRole:
-        return text(index.column());
-    case Qt::TextAlignmentRole:
-        return is_figure(col) ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
-                              : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
-    case Qt::FontRole: {
-        QFont bold;
-        bold.setBold(true);
-        return bold;
-    }
-    case Qt::ForegroundRole:
-        return col == column::note ? QVariant(QBrush(bad_text)) : QVariant();
-    case Qt::ToolTipRole:
-        return col == column::note || col == column::item
-                   ? QStringLiteral("合计是各行四舍五入到分后的金额之和；有误的行不计入。")
-                   : QVariant();
-    default:
-        return {};
-    }
 }
 
 } // namespace orvandel::ui::worksheet

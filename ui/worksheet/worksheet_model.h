@@ -1,10 +1,16 @@
 // The worksheet's table model: the rows' texts and, computed from them as
-// they are shown, each row's figures and note; the totals; and every change
-// as an undoable command on the model's QUndoStack.
+// they are shown, each row's figures and note; every change goes through the
+// undoable commands of worksheet_commands.h on the model's QUndoStack.
 //
 // Columns, in order: 项目, 应缴税款金额, 缴款期限, 实际缴款日期, the two day
-// counts (typed for a row without dates, results otherwise), 合计滞纳天数, the
-// three surcharges, 税款与滞纳金合计, 每多滞纳一日增加 and 备注.
+// counts (given for a row without dates, results otherwise), 合计滞纳天数, the
+// three surcharges, 税款与滞纳金合计, 每多滞纳一日增加 and 备注; then the
+// columns of the opened file that the sheet does not know, kept as text.
+//
+// A row opened from a file by 起始日期/终止日期 (the form's meaning) keeps
+// those two dates and is computed by them; its 缴款期限 and 实际缴款日期 show
+// the same period in the law's terms (one day earlier each). Editing either
+// date turns the row into one by 缴款期限/实际缴款日期.
 #pragma once
 
 #include "ui/worksheet/row_store.h"
@@ -25,21 +31,30 @@
 
 namespace orvandel::ui::worksheet {
 
-inline constexpr int shown_column_count = 13;
+// The sheet's columns that the worksheet always shows, in order.
+inline constexpr std::array<sheet::column, 13> shown_columns{
+    sheet::column::item,
+    sheet::column::amount,
+    sheet::column::due_date,
+    sheet::column::pay_date,
+    sheet::column::days_before,
+    sheet::column::days_after,
+    sheet::column::total_days,
+    sheet::column::fee_before,
+    sheet::column::fee_after,
+    sheet::column::total_fee,
+    sheet::column::tax_and_fee_total,
+    sheet::column::one_more_day,
+    sheet::column::error,
+};
+inline constexpr int shown_column_count = static_cast<int>(shown_columns.size());
 
-// The row-contract column shown in `column` (0..shown_column_count-1).
-[[nodiscard]] sheet::column shown_column(int column);
-// The input cell a column holds, or nothing for a result column.
-[[nodiscard]] std::optional<input> input_of(int column);
-// The Chinese title of a column and the one-sentence rule in its tooltip.
-[[nodiscard]] QString column_title(int column);
-[[nodiscard]] QString column_rule(int column);
-// Figures: "12,345.67" (grouped, two decimals) and day counts as digits.
-[[nodiscard]] QString money_text(std::int64_t cents);
+// The view column of `c`, which the worksheet shows.
+[[nodiscard]] int view_column(sheet::column c);
 
 struct cell_edit {
     std::size_t row = 0;
-    input cell = input::item;
+    std::size_t slot = 0;
     std::string text;
 };
 
@@ -62,14 +77,24 @@ public:
 
     [[nodiscard]] QUndoStack& undo_stack() { return undo_; }
     [[nodiscard]] const row_store& rows() const { return rows_; }
+    [[nodiscard]] const sheet_shape& shape() const { return shape_; }
     [[nodiscard]] const sheet_totals& totals() const { return totals_; }
+    // The sheet column a view column shows; nothing for a column of the file
+    // the sheet does not know.
+    [[nodiscard]] std::optional<sheet::column> column_at(int column) const;
+    // The slot a view column edits, or nothing for a result column.
+    [[nodiscard]] std::optional<std::size_t> slot_at(int column) const;
+    // The title of a view column.
+    [[nodiscard]] std::string column_title(int column) const;
     // The row's outcome under the current payment date (cached for one row).
     [[nodiscard]] const sheet::row_outcome& outcome(std::size_t row) const;
-    // The text of a cell: as shown and copied to the clipboard (figures
-    // grouped, "12,345.67"), or as saved in files (plain, "12345.67").
-    enum class figures { grouped, plain };
-    [[nodiscard]] std::string shown_text(std::size_t row, int column,
-                                         figures style = figures::grouped) const;
+    // The text of a cell as shown and copied to the clipboard: figures
+    // grouped ("12,345.67"), a row by 起始日期/终止日期 with its dates as
+    // 缴款期限/实际缴款日期.
+    [[nodiscard]] std::string shown_text(std::size_t row, int column) const;
+    // The text of a sheet column as a file keeps it: what was typed for the
+    // inputs, plain figures ("12345.67") for the results.
+    [[nodiscard]] std::string file_text(std::size_t row, sheet::column c) const;
 
     // 缴款日期: the day used for rows without an 实际缴款日期. Changing it
     // recomputes every row and the totals (not an undoable change: it is the
@@ -77,7 +102,8 @@ public:
     [[nodiscard]] const std::optional<calc::date>& payment_date() const { return payment_; }
     void set_payment_date(const std::optional<calc::date>& day);
 
-    // Undoable changes.
+    // Undoable changes. An edit of a row also drops the note reading its
+    // file gave it: the note spoke of the cells as they were.
     void edit_cells(std::vector<cell_edit> edits, const QString& name);
     void insert_rows(std::size_t at, std::vector<row_cells> rows, const QString& name);
     void remove_rows(std::size_t at, std::size_t count);
@@ -87,12 +113,13 @@ public:
     // that cannot be read in only one way is kept as it is, so that the
     // row shows the error. Returns the rows and columns covered.
     QSize paste(std::size_t row, int column, const sheet::text_grid& block);
+    // A blank row as wide as the sheet's rows.
+    [[nodiscard]] row_cells blank_row() const { return row_cells(rows_.slot_count()); }
 
     // Replaces every row (opening a file): clears the undo history.
-    void replace_all(row_store rows);
-    // The totals of `rows` under `payment_date`, from scratch.
-    [[nodiscard]] static sheet_totals total(const row_store& rows,
-                                            const std::optional<calc::date>& payment_date);
+    void replace_all(row_store rows, sheet_shape shape = {});
+    // The totals of the rows from scratch.
+    [[nodiscard]] sheet_totals total() const;
 
     // The raw changes the undo commands make; each keeps the totals and
     // tells the views.
@@ -106,32 +133,23 @@ signals:
 
 private:
     void forget_cached_row() const { cached_row_ = static_cast<std::size_t>(-1); }
-    [[nodiscard]] QVariant display(std::size_t row, int column) const;
+    [[nodiscard]] sheet::row_outcome evaluate(std::size_t row) const;
+    [[nodiscard]] row_share share_of_row(std::size_t row) const;
     [[nodiscard]] bool bad_cell(const sheet::row_outcome& outcome, int column) const;
+    // A row by 起始日期/终止日期: their texts, else nothing.
+    [[nodiscard]] bool by_start_and_end(std::size_t row) const;
+    // The edits that set `slot` of `row` to `text`, the row's other date
+    // brought along when it was by 起始日期/终止日期.
+    void add_edit(std::vector<cell_edit>& edits, std::size_t row, std::size_t slot,
+                  std::string text) const;
 
-    row_store rows_;
+    row_store rows_{};
+    sheet_shape shape_{};
     sheet_totals totals_;
     std::optional<calc::date> payment_;
     QUndoStack undo_;
     mutable std::size_t cached_row_ = static_cast<std::size_t>(-1);
     mutable sheet::row_outcome cached_;
-};
-
-// The totals row under the table: the sums of the rounded row figures, and in
-// 备注 how many rows were left out.
-class totals_model : public QAbstractTableModel {
-    Q_OBJECT
-public:
-    explicit totals_model(const worksheet_model& rows, QObject* parent = nullptr);
-    [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
-    [[nodiscard]] int columnCount(const QModelIndex& parent = {}) const override;
-    [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;
-    [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation,
-                                      int role) const override;
-    [[nodiscard]] QString text(int column) const;
-
-private:
-    const worksheet_model& rows_;
 };
 
 } // namespace orvandel::ui::worksheet

@@ -4,6 +4,7 @@
 
 #include "calc/fee.h"
 #include "calc/number_text.h"
+#include "calc/split.h"
 #include "ui/audit/audit_sheet.h"
 
 #include <QProcess>
@@ -19,17 +20,13 @@ inline calc::date day(int y, unsigned m, unsigned d) {
     return calc::date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
 }
 
-inline calc::date next_day(const calc::date& d) {
-    return calc::date{std::chrono::sys_days{d} + std::chrono::days{1}};
-}
-
 inline calc::money amount(const char* text) {
     return *calc::parse_amount_text(text);
 }
 
-inline ui::audit_item computed(QString name, sheet::period_basis basis,
-                               const calc::late_fee_input& input, QString note = {}) {
-    ui::audit_item item{std::move(name), {}, std::move(note)};
+inline ui::audit::audit_item computed(QString name, sheet::period_basis basis,
+                                      const calc::late_fee_input& input, QString note = {}) {
+    ui::audit::audit_item item{std::move(name), {}, std::move(note)};
     item.outcome.basis = basis;
     item.outcome.input = input;
     const auto figures = calc::compute_late_fee(input);
@@ -41,28 +38,28 @@ inline ui::audit_item computed(QString name, sheet::period_basis basis,
 }
 
 // Surcharge days from the day after `due` through `paid`.
-inline ui::audit_item due_and_paid(QString name, const char* amount_text, const calc::date& due,
-                                   const calc::date& paid) {
-    calc::late_fee_input input{amount(amount_text), calc::entry_mode::by_dates, next_day(due),
-                               next_day(paid)};
+inline ui::audit::audit_item due_and_paid(QString name, const char* amount_text,
+                                          const calc::date& due, const calc::date& paid) {
+    calc::late_fee_input input{amount(amount_text), calc::entry_mode::by_dates,
+                               calc::form_day_of(due), calc::form_day_of(paid)};
     return computed(std::move(name), sheet::period_basis::due_and_paid, input);
 }
 
-inline ui::audit_item start_and_end(QString name, const char* amount_text, const calc::date& start,
-                                    const calc::date& end) {
+inline ui::audit::audit_item start_and_end(QString name, const char* amount_text,
+                                           const calc::date& start, const calc::date& end) {
     calc::late_fee_input input{amount(amount_text), calc::entry_mode::by_dates, start, end};
     return computed(std::move(name), sheet::period_basis::start_and_end, input);
 }
 
-inline ui::audit_item by_days(QString name, const char* amount_text, calc::day_count before,
-                              calc::day_count after) {
+inline ui::audit::audit_item by_days(QString name, const char* amount_text, calc::day_count before,
+                                     calc::day_count after) {
     calc::late_fee_input input{
         amount(amount_text), calc::entry_mode::by_days, {}, {}, before, after};
     return computed(std::move(name), sheet::period_basis::day_counts, input);
 }
 
-inline ui::audit_item in_error(QString name, QString reason) {
-    ui::audit_item item{std::move(name), {}, std::move(reason)};
+inline ui::audit::audit_item in_error(QString name, QString reason) {
+    ui::audit::audit_item item{std::move(name), {}, std::move(reason)};
     item.outcome.ok = false;
     return item;
 }

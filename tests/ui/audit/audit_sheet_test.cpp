@@ -20,13 +20,13 @@ using test::day;
 
 namespace {
 
-ui::audit_items sheet_of(std::vector<ui::audit_item> items) {
+ui::audit::audit_items sheet_of(std::vector<ui::audit::audit_item> items) {
     return {std::move(items), QDate(2026, 12, 7), QDate()};
 }
 
 // `count` items with names and amounts of their own, so each can be found.
-ui::audit_items numbered_items(int count) {
-    ui::audit_items sheet = sheet_of({});
+ui::audit::audit_items numbered_items(int count) {
+    ui::audit::audit_items sheet = sheet_of({});
     for (int i = 1; i <= count; ++i) {
         const QByteArray amount = QByteArray::number(1000 + i) + ".00";
         sheet.items.push_back(test::due_and_paid(QStringLiteral("项目%1号").arg(i), amount.data(),
@@ -35,9 +35,9 @@ ui::audit_items numbered_items(int count) {
     return sheet;
 }
 
-QString export_to(const QTemporaryDir& dir, const ui::audit_items& sheet) {
+QString export_to(const QTemporaryDir& dir, const ui::audit::audit_items& sheet) {
     const QString path = dir.filePath(QStringLiteral("sheet.pdf"));
-    if (ui::export_audit_pdf(path, sheet) != ui::audit_export_error::none) {
+    if (ui::audit::export_audit_pdf(path, sheet) != ui::audit::audit_export_error::none) {
         return {};
     }
     return path;
@@ -64,7 +64,7 @@ private slots:
 
     // Each kind of item shows its own lines; the formulas read as the form writes them.
     void items_are_found_as_text_data() {
-        QTest::addColumn<ui::audit_item>("item");
+        QTest::addColumn<ui::audit::audit_item>("item");
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("due and paid, across 2001-05-01")
             << test::due_and_paid(QStringLiteral("增值税 2001年3月"), "12345.67", day(2001, 4, 20),
@@ -92,9 +92,10 @@ private slots:
             << test::by_days(QStringLiteral("个人所得税"), ".00", 15, 30)
             << QStringList{
                    "给出天数：2001年04月30日前15天，2001年05月01日后30天",
-                   "应缴税款金额=.00",
+                   "应缴税款金额=0.00",
+                   // The formula quotes the amount as the form's field shows it.
                    "=应缴税款金额*滞纳天数*加收率(2001年5月1日后按万分之五)=.00*30*0.0005=0.00",
-                   "税款与滞纳金合计=.00",
+                   "税款与滞纳金合计=0.00",
                };
         QTest::newRow("a name of several lines, and a long one")
             << test::by_days(QStringLiteral("增值税\n2024年3月\t补缴") + QString(60, u'长'), "1.00",
@@ -110,7 +111,7 @@ private slots:
                };
     }
     void items_are_found_as_text() {
-        QFETCH(ui::audit_item, item);
+        QFETCH(ui::audit::audit_item, item);
         QFETCH(QStringList, expected);
         QTemporaryDir dir;
         const QString path = export_to(dir, sheet_of({item}));
@@ -124,7 +125,7 @@ private slots:
 
     // The start, the end and the items left out, with their reasons.
     void start_and_end_of_the_sheet() {
-        ui::audit_items sheet = sheet_of(
+        ui::audit::audit_items sheet = sheet_of(
             {test::due_and_paid(QStringLiteral("甲"), "100.00", day(2024, 1, 15), day(2024, 2, 14)),
              test::in_error(QStringLiteral("乙"), QStringLiteral("应缴税款金额：不是数字")),
              test::due_and_paid(QStringLiteral("丙"), "200.50", day(2024, 1, 15),
@@ -155,6 +156,17 @@ private slots:
         }
         // An item in error shows no figures: its name appears only in the list of reasons.
         QCOMPARE(flat.count(QStringLiteral("乙")), 1);
+    }
+
+    // A sheet none of whose items could be computed totals 0.00, never ".00".
+    void totals_of_nothing_read_zero() {
+        const QString text = ui::audit::audit_text(sheet_of(
+            {test::in_error(QStringLiteral("乙"), QStringLiteral("应缴税款金额：不是数字"))}));
+        for (const QString& wanted :
+             {QStringLiteral("应缴税款金额合计=0.00"), QStringLiteral("合计应加征滞纳金=0.00"),
+              QStringLiteral("税款与滞纳金合计=0.00")}) {
+            QVERIFY2(text.contains(wanted), qPrintable(wanted + QStringLiteral("\n---\n") + text));
+        }
     }
 
     // Items fill pages and move whole to the next; every page says its number
@@ -204,14 +216,14 @@ private slots:
     // same A4 pages as the PDF file, whatever page it was set to before.
     void printer_gets_the_same_pages() {
         QTemporaryDir dir;
-        const ui::audit_items sheet = numbered_items(20);
+        const ui::audit::audit_items sheet = numbered_items(20);
         const QString exported = export_to(dir, sheet);
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(dir.filePath(QStringLiteral("printed.pdf")));
         printer.setPageSize(QPageSize(QPageSize::Letter));
         printer.setPageOrientation(QPageLayout::Landscape);
-        QVERIFY(ui::print_audit_sheet(printer, sheet));
+        QVERIFY(ui::audit::print_audit_sheet(printer, sheet));
         const QStringList printed = test::pdf_pages(printer.outputFileName());
         QCOMPARE(printed.size(), test::pdf_pages(exported).size());
         QVERIFY(printed.back().contains(kc(QStringLiteral("项目数：20项"))));
@@ -246,15 +258,16 @@ private slots:
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("old");
         old.close();
-        QCOMPARE(ui::export_audit_pdf(path, numbered_items(1)), ui::audit_export_error::none);
+        QCOMPARE(ui::audit::export_audit_pdf(path, numbered_items(1)),
+                 ui::audit::audit_export_error::none);
         QVERIFY(test::pdf_pages(path).join(u'\f').contains(QStringLiteral("项目1号")));
 
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("old");
         old.close();
-        QCOMPARE(ui::export_audit_pdf(dir.filePath(QStringLiteral("no/such/folder/a.pdf")),
-                                      numbered_items(1)),
-                 ui::audit_export_error::cannot_write);
+        QCOMPARE(ui::audit::export_audit_pdf(dir.filePath(QStringLiteral("no/such/folder/a.pdf")),
+                                             numbered_items(1)),
+                 ui::audit::audit_export_error::cannot_write);
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), QByteArray("old"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"sheet.pdf"});
@@ -262,9 +275,9 @@ private slots:
 
     // The copied text holds the same lines as the page.
     void text_holds_the_same_lines() {
-        const ui::audit_items sheet = sheet_of({test::due_and_paid(
+        const ui::audit::audit_items sheet = sheet_of({test::due_and_paid(
             QStringLiteral("增值税"), "12345.67", day(2001, 4, 20), day(2001, 5, 9))});
-        const QString text = ui::audit_text(sheet);
+        const QString text = ui::audit::audit_text(sheet);
         for (const QString& wanted : {
                  QStringLiteral("1．增值税　应缴税款金额=12345.67\n"),
                  QStringLiteral("=应缴税款金额*滞纳天数*加收率(2001年5月1日前按千分之二)="

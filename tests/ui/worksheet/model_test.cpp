@@ -85,6 +85,52 @@ private slots:
         }
     }
 
+    // Typed text goes through the normaliser pasted text goes through: the
+    // cell keeps the normal form, and what the normaliser refuses stays as
+    // typed, with the row's reason.
+    void typing_takes_what_pasting_takes_data() {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("computed");
+        QTest::newRow("grouped_amount") << 1 << "1,234.50"
+                                        << "1234.50"
+                                        << "1,234.50" << true;
+        QTest::newRow("yen_and_full_width") << 1 << "￥１２３４元"
+                                            << "1234.00"
+                                            << "1,234.00" << true;
+        QTest::newRow("slashed_date") << 2 << "2024/3/1"
+                                      << "2024-03-01"
+                                      << "2024-03-01" << true;
+        QTest::newRow("chinese_date") << 3 << "2024年3月20日"
+                                      << "2024-03-20"
+                                      << "2024-03-20" << true;
+        QTest::newRow("eight_digits") << 3 << "20240320"
+                                      << "2024-03-20"
+                                      << "2024-03-20" << true;
+        QTest::newRow("day_first_refused") << 2 << "1/3/2024"
+                                           << "1/3/2024"
+                                           << "1/3/2024" << false;
+        QTest::newRow("words_refused") << 1 << "一千"
+                                       << "一千"
+                                       << "一千" << false;
+    }
+    void typing_takes_what_pasting_takes() {
+        QFETCH(int, column);
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        QFETCH(bool, computed);
+        ws::worksheet_model model;
+        model.set_payment_date(runtime::to_calc_date(QDate(2024, 3, 15)));
+        fill(model, {row("", "100", "2024-03-01", "2024-03-10")});
+        QVERIFY(model.setData(model.index(0, column), typed, Qt::EditRole));
+        QCOMPARE(runtime::qstring(model.rows().text(0, *model.slot_at(column))), stored);
+        QCOMPARE(runtime::qstring(model.shown_text(0, column)), shown);
+        QCOMPARE(model.outcome(0).ok, computed);
+    }
+
     // The totals are the sums of the rounded row figures: three rows of
     // 0.004995 each show 0.00, and so does their total (not 0.01).
     void totals_sum_what_the_rows_show() {
@@ -184,9 +230,10 @@ private slots:
         ws::row_store store;
         const std::string long_text(70000, 'a');
         const std::string chinese = std::string(65534, 'b') + "税";
-        store.append({long_text, chinese, "", "", "", ""});
-        QCOMPARE(store.text(0, ws::input::item).size(), std::size_t{65535});
-        QCOMPARE(store.text(0, ws::input::amount).size(), std::size_t{65534});
+        const ws::row_views texts{long_text, chinese};
+        store.append(texts);
+        QCOMPARE(store.text(0, sheet::column::item).size(), std::size_t{65535});
+        QCOMPARE(store.text(0, sheet::column::amount).size(), std::size_t{65534});
     }
 };
 

@@ -20,8 +20,15 @@ void put_on_clipboard(const QByteArray& bytes) {
     QApplication::clipboard()->setMimeData(mime);
 }
 
-QString stored(const ws::worksheet_model& model, std::size_t r, ws::input cell) {
-    return runtime::qstring(model.rows().text(r, cell));
+// The stored texts of the worksheet's six input columns, joined by "|".
+QString stored(const ws::worksheet_model& model, std::size_t r) {
+    using sheet::column;
+    QStringList cells;
+    for (const column c : {column::item, column::amount, column::due_date, column::pay_date,
+                           column::days_before, column::days_after}) {
+        cells << runtime::qstring(model.rows().text(r, c));
+    }
+    return cells.join(u'|');
 }
 
 } // namespace
@@ -78,11 +85,7 @@ private slots:
         QTest::keyClick(sheet->table, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(sheet.model().rows().size(), static_cast<std::size_t>(rows.size()));
         for (std::size_t r = 0; r < static_cast<std::size_t>(rows.size()); ++r) {
-            QStringList cells;
-            for (std::size_t i = 0; i < ws::input_count; ++i) {
-                cells << stored(sheet.model(), r, static_cast<ws::input>(i));
-            }
-            QCOMPARE(cells.join(u'|'), rows[static_cast<qsizetype>(r)]);
+            QCOMPARE(stored(sheet.model(), r), rows[static_cast<qsizetype>(r)]);
             QCOMPARE(runtime::qstring(sheet.model().shown_text(r, 12)),
                      notes[static_cast<qsizetype>(r)]);
         }
@@ -113,7 +116,7 @@ private slots:
         QVERIFY(copied->html().contains(QStringLiteral("<td align=\"right\">12,648.14</td>")));
         sheet->table->setCurrentIndex(sheet.model().index(2, 0));
         fill(sheet.model(), {});
-        sheet.model().insert_rows(0, {ws::row_cells{}}, QStringLiteral("添加行"));
+        sheet.model().insert_rows(0, {sheet.model().blank_row()}, QStringLiteral("添加行"));
         sheet->table->setCurrentIndex(sheet.model().index(0, 0));
         sheet->paste_clipboard();
         QCOMPARE(snapshot(sheet.model()), before);

@@ -5,6 +5,7 @@
 #include "runtime/clock.h"
 #include "runtime/engine_text.h"
 #include "runtime/message_box.h"
+#include "ui/worksheet/totals_model.h"
 #include "ui/worksheet/w_worksheet.h"
 #include "ui/worksheet/worksheet_model.h"
 
@@ -39,16 +40,24 @@ struct opened_sheet {
     [[nodiscard]] ws::worksheet_model& model() const { return window->model(); }
 };
 
-// Row texts in the worksheet's input order: item, amount, due, pay, days before, days after.
+// A row of the worksheet by the texts of its six columns that take input.
 inline ws::row_cells row(const char* item, const char* amount, const char* due, const char* pay,
                          const char* before = "", const char* after = "") {
-    return {item, amount, due, pay, before, after};
+    using sheet::column;
+    ws::row_cells cells(ws::fixed_slots);
+    cells[ws::slot_of(column::item)] = item;
+    cells[ws::slot_of(column::amount)] = amount;
+    cells[ws::slot_of(column::due_date)] = due;
+    cells[ws::slot_of(column::pay_date)] = pay;
+    cells[ws::slot_of(column::days_before)] = before;
+    cells[ws::slot_of(column::days_after)] = after;
+    return cells;
 }
 
 // The cells a row shows, joined by "|".
 inline QString shown_row(const ws::worksheet_model& model, std::size_t r) {
     QStringList cells;
-    for (int c = 0; c < ws::shown_column_count; ++c) {
+    for (int c = 0; c < model.columnCount(); ++c) {
         cells << runtime::qstring(model.shown_text(r, c));
     }
     return cells.join(u'|');
@@ -62,7 +71,7 @@ inline QStringList snapshot(const ws::worksheet_model& model) {
     }
     ws::totals_model totals(model);
     QStringList sums;
-    for (int c = 0; c < ws::shown_column_count; ++c) {
+    for (int c = 0; c < model.columnCount(); ++c) {
         sums << totals.text(c);
     }
     lines << sums.join(u'|');
@@ -72,10 +81,7 @@ inline QStringList snapshot(const ws::worksheet_model& model) {
 inline void fill(ws::worksheet_model& model, const std::vector<ws::row_cells>& rows) {
     ws::row_store store;
     for (const ws::row_cells& cells : rows) {
-        ws::row_views views;
-        for (std::size_t i = 0; i < ws::input_count; ++i) {
-            views[i] = cells[i];
-        }
+        const ws::row_views views(cells.begin(), cells.end());
         store.append(views);
     }
     model.replace_all(std::move(store));
