@@ -1,23 +1,38 @@
-# Cross-builds for 64-bit Windows with Debian's MinGW-w64 (package
-# g++-mingw-w64-x86-64-posix) and runs the programs, for their tests, under
-# Wine (package wine64). Used by the preset mingw-cli.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
+# Cross-builds for 64-bit Windows with Debian's MinGW-w64 and runs the programs,
+# for their tests, under Wine (package wine64). Used by the preset mingw.
+#
+# Qt and the workbook libraries come from the prefix that
+# scripts/windows-deps.sh builds: ORVANDEL_WINDOWS_PREFIX (a CMake variable or
+# the environment) names it; when neither does, the script is asked where the
+# prefix of this source tree is. Without a prefix only the Qt-free parts build.
+if(NOT ORVANDEL_WINDOWS_PREFIX AND DEFINED ENV{ORVANDEL_WINDOWS_PREFIX})
+    set(ORVANDEL_WINDOWS_PREFIX "$ENV{ORVANDEL_WINDOWS_PREFIX}")
+endif()
+if(NOT ORVANDEL_WINDOWS_PREFIX)
+    execute_process(
+        COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/../scripts/windows-deps.sh --prefix
+        OUTPUT_VARIABLE ORVANDEL_WINDOWS_PREFIX
+        OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+endif()
+set(ORVANDEL_WINDOWS_PREFIX "${ORVANDEL_WINDOWS_PREFIX}" CACHE PATH
+    "Qt and the workbook libraries for Windows (made by scripts/windows-deps.sh)")
+if(NOT ORVANDEL_WINDOWS_PREFIX AND NOT CMAKE_IN_TRY_COMPILE)
+    message(WARNING "Qt and the workbook libraries for Windows are not built yet: run "
+                    "bash scripts/windows-deps.sh, or configure with -DORVANDEL_GUI=OFF "
+                    "-DORVANDEL_XLSX=OFF for orvandel-cli alone.")
+endif()
 
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-compilers.cmake)
 
-# Libraries and headers come from the Windows side only, never the machine's.
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# The C++, GCC and threads run-time libraries linked in, so that the programs
-# need no MinGW DLL beside them.
-set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+if(ORVANDEL_WINDOWS_PREFIX)
+    # Qt for Windows runs the machine's own moc, rcc and uic (Debian's
+    # qt6-base-dev-tools, the same Qt release).
+    set(QT_HOST_PATH /usr)
+    set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
+    # pkg-config finds the workbook libraries of the prefix, not the machine's.
+    set(ENV{PKG_CONFIG_LIBDIR} "${ORVANDEL_WINDOWS_PREFIX}/lib/pkgconfig")
+    set(ENV{PKG_CONFIG_PATH} "")
+endif()
 
 # CTest runs the test programs through this.
 if(NOT CMAKE_CROSSCOMPILING_EMULATOR)

@@ -19,8 +19,6 @@ namespace {
 
 const QString name_start = QStringLiteral("worksheet-recovery");
 const QString lock_suffix = QStringLiteral(".lock");
-constexpr QFileDevice::Permissions owner_only_folder =
-    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
 
 // A lock held for as long as a sheet is open, however long that is: only a
 // dead owner makes it stale, never its age (QLockFile's default would take
@@ -31,8 +29,15 @@ std::unique_ptr<QLockFile> lock_for(const QString& path) {
     return lock;
 }
 
-// Makes the folder readable by its owner only, if it is not already.
+// Makes the folder readable by its owner only, if it is not already. On
+// Windows the folder is in the user's own application data, which Windows
+// already keeps to that user; its file rights say nothing about it there.
 bool make_private(const QString& folder) {
+#ifdef Q_OS_WIN
+    return QFileInfo(folder).isDir();
+#else
+    constexpr QFileDevice::Permissions owner_only_folder =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
     const QFileDevice::Permissions now = QFileInfo(folder).permissions();
     const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
                                             QFileDevice::ExeGroup | QFileDevice::ReadOther |
@@ -41,6 +46,7 @@ bool make_private(const QString& folder) {
         return true;
     }
     return QFile::setPermissions(folder, owner_only_folder);
+#endif
 }
 
 // A name no sheet has used: the time, this process and a count, so that the

@@ -1,10 +1,13 @@
 #include "runtime/settings_file.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <vector>
 
@@ -18,9 +21,15 @@ struct line {
     qsizetype end;     // one past the line ending
 };
 
+// The length of the file's UTF-8 byte order mark, which is no part of the
+// first line's text: 3, or 0 for a file without one.
+qsizetype utf8_mark(const QByteArray& file) {
+    return file.startsWith("\xef\xbb\xbf") ? 3 : 0;
+}
+
 std::vector<line> split_lines(const QByteArray& file) {
     std::vector<line> lines;
-    qsizetype start = 0;
+    qsizetype start = utf8_mark(file);
     while (start < file.size()) {
         const qsizetype newline = file.indexOf('\n', start);
         const qsizetype end = newline < 0 ? file.size() : newline + 1;
@@ -77,12 +86,25 @@ bool is_entry(const QByteArray& text) {
 } // namespace
 
 QString settings_file_path(const QString& file_name) {
+#ifdef _WIN32
+    return QDir(QCoreApplication::applicationDirPath()).filePath(file_name);
+#else
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
         .filePath(file_name);
+#endif
 }
 
 QByteArray with_setting(const QByteArray& file, const QByteArray& section, const QByteArray& key,
                         const QByteArray& value) {
+    // UTF-16: edited as UTF-8 text and turned back, byte order mark first.
+    const bool little = file.startsWith("\xff\xfe");
+    if (little || file.startsWith("\xfe\xff")) {
+        QStringDecoder from_utf16(little ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        QStringEncoder to_utf16(little ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        const QString text = from_utf16(file.sliced(2));
+        const QByteArray edited = with_setting(text.toUtf8(), section, key, value);
+        return file.first(2) + QByteArray(to_utf16(QString::fromUtf8(edited)));
+    }
     const QByteArray entry = key + '=' + value;
     const QByteArray eol = first_line_ending(file);
     const std::vector<line> lines = split_lines(file);
@@ -121,7 +143,7 @@ QByteArray with_setting(const QByteArray& file, const QByteArray& section, const
         changed.insert(insert_at, (needs_break ? eol : QByteArray()) + entry + eol);
         return changed;
     }
-    if (!changed.isEmpty() && !changed.endsWith('\n')) {
+    if (changed.size() > utf8_mark(changed) && !changed.endsWith('\n')) {
         changed.append(eol);
     }
     changed.append('[' + section + ']' + eol + entry + eol);

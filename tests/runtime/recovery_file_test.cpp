@@ -56,6 +56,9 @@ private slots:
     // The folder, even one made before with the usual rights, ends up
     // 0700, and each file 0600.
     void files_are_the_owners_only() {
+#ifdef Q_OS_WIN
+        QSKIP("Windows keeps a user's application data to that user; file rights do not show it");
+#endif
         QVERIFY(QDir().mkpath(state_directory()));
         QVERIFY(QFile::setPermissions(state_directory(),
                                       QFileDevice::ReadOwner | QFileDevice::WriteOwner |

@@ -46,8 +46,13 @@ def work(name):
     return os.path.join(WORK, name)
 
 
+# A program built for another system runs through the emulator CTest names
+# (Wine for the Windows build).
+EMULATOR = os.environ.get("ORVANDEL_EMULATOR", "").split()
+
+
 def run(*args):
-    return subprocess.run([CLI, *args], capture_output=True, text=True, check=False)
+    return subprocess.run([*EMULATOR, CLI, *args], capture_output=True, text=True, check=False)
 
 
 def read_csv(path):
