@@ -8,11 +8,9 @@
 #include "calc/fee.h"
 #include "sheet/batch.h"
 
-#if ORVANDEL_XLSX
 #include "sheet/workbook_sink.h"
 #include "sheet/workbook_source.h"
 #include "sheet/xlsx_reader.h"
-#endif
 
 #include <array>
 #include <cerrno>
@@ -176,11 +174,7 @@ std::string help_text() {
     };
     put("{rate_before}", calc::default_text(calc::rate_before));
     put("{rate_after}", calc::default_text(calc::rate_after));
-#if ORVANDEL_XLSX
     put("{limits}", wrapped(sheet::limits_text(sheet::xlsx_limits{}, sheet::language::english)));
-#else
-    put("{limits}", "This orvandel-cli was built without Excel workbooks.");
-#endif
     return text;
 }
 
@@ -257,7 +251,6 @@ bool is_workbook_path(std::string_view path) {
     });
 }
 
-#if ORVANDEL_XLSX
 // The worksheet the request names of the workbook at `path`, as records.
 std::unique_ptr<sheet::record_source>
 open_workbook(const std::string& path, const batch_options& request, std::string& why_not) {
@@ -294,20 +287,6 @@ int write_workbook(const batch_options& request, sheet::batch_job& job, std::ost
     }
     return finish(*target, err, static_cast<int>(status));
 }
-#else
-constexpr std::string_view no_workbooks =
-    "this orvandel-cli was built without Excel workbooks; use CSV files";
-
-std::unique_ptr<sheet::record_source> open_workbook(const std::string&, const batch_options&,
-                                                    std::string& why_not) {
-    why_not = no_workbooks;
-    return nullptr;
-}
-
-int write_workbook(const batch_options&, sheet::batch_job&, std::ostream& err, file_access&) {
-    return fail(err, no_workbooks);
-}
-#endif
 
 int run_batch(const batch_options& request, std::istream& in, std::ostream& out, std::ostream& err,
               file_access& files) {

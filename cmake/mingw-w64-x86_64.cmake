@@ -4,7 +4,7 @@
 # Qt and the workbook libraries come from the prefix that
 # scripts/windows-deps.sh builds: ORVANDEL_WINDOWS_PREFIX (a CMake variable or
 # the environment) names it; when neither does, the script is asked where the
-# prefix of this source tree is. Without a prefix only the Qt-free parts build.
+# prefix of this source tree is.
 if(NOT ORVANDEL_WINDOWS_PREFIX AND DEFINED ENV{ORVANDEL_WINDOWS_PREFIX})
     set(ORVANDEL_WINDOWS_PREFIX "$ENV{ORVANDEL_WINDOWS_PREFIX}")
 endif()
@@ -17,9 +17,8 @@ endif()
 set(ORVANDEL_WINDOWS_PREFIX "${ORVANDEL_WINDOWS_PREFIX}" CACHE PATH
     "Qt and the workbook libraries for Windows (made by scripts/windows-deps.sh)")
 if(NOT ORVANDEL_WINDOWS_PREFIX AND NOT CMAKE_IN_TRY_COMPILE)
-    message(WARNING "Qt and the workbook libraries for Windows are not built yet: run "
-                    "bash scripts/windows-deps.sh, or configure with -DORVANDEL_GUI=OFF "
-                    "-DORVANDEL_XLSX=OFF for orvandel-cli alone.")
+    message(FATAL_ERROR "Qt and the workbook libraries for Windows are not built yet: "
+                        "run bash scripts/windows-deps.sh (or bash scripts/windows.sh).")
 endif()
 
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-compilers.cmake)

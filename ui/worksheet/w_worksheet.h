@@ -121,11 +121,9 @@ private:
     void new_sheet();
     // The CSV text of the rows: Chinese headers, UTF-8 with a byte order mark, CRLF.
     [[nodiscard]] std::string csv_text() const;
-#if ORVANDEL_XLSX
     // The rows, their figures and a totals row as an Excel workbook, written
     // as the batch writes one; empty with `problem` set when it cannot be.
     [[nodiscard]] std::string workbook_bytes(QString& problem) const;
-#endif
 
     worksheet_model* model_ = nullptr;
     totals_model* totals_model_ = nullptr;

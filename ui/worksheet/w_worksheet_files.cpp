@@ -16,10 +16,8 @@
 #include "sheet/csv.h"
 #include "sheet/reader.h"
 #include "sheet/result_cells.h"
-#if ORVANDEL_XLSX
 #include "sheet/workbook_source.h"
 #include "sheet/xlsx_writer.h"
-#endif
 
 #include <QDir>
 #include <QFile>
@@ -38,11 +36,7 @@ namespace orvandel::ui::worksheet {
 
 namespace {
 
-#if ORVANDEL_XLSX
 const QString file_filter = QStringLiteral("CSV 文件 (*.csv);;Excel 工作簿 (*.xlsx);;所有文件 (*)");
-#else
-const QString file_filter = QStringLiteral("CSV 文件 (*.csv);;所有文件 (*)");
-#endif
 
 bool is_workbook(const QString& path) {
     return QFileInfo(path).suffix().compare(QStringLiteral("xlsx"), Qt::CaseInsensitive) == 0;
@@ -137,7 +131,6 @@ loaded_rows load_csv(std::string_view utf8, const std::function<bool(int)>& prog
 
 } // namespace
 
-#if ORVANDEL_XLSX
 std::string w_worksheet::workbook_bytes(QString& problem) const {
     const row_store& rows = model_->rows();
     const std::size_t count = rows_to_write(rows);
@@ -166,7 +159,6 @@ std::string w_worksheet::workbook_bytes(QString& problem) const {
     }
     return std::move(bytes).value();
 }
-#endif
 
 std::string w_worksheet::csv_text() const {
     const row_store& rows = model_->rows();
@@ -201,7 +193,6 @@ bool w_worksheet::open_file(const QString& path) {
     loaded_rows load;
     QString encoding;
     if (is_workbook(path)) {
-#if ORVANDEL_XLSX
         auto book = sheet::workbook_source::open(std::filesystem::path(path.toStdU16String()));
         if (!book) {
             tell(this, QStringLiteral("无法读取“%1”：%2")
@@ -216,11 +207,6 @@ bool w_worksheet::open_file(const QString& path) {
             return !progress.wasCanceled();
         });
         encoding = QStringLiteral("Excel 工作簿");
-#else
-        tell(this, QStringLiteral("这一版本不能读取 Excel 工作簿“%1”，请另存为 CSV 文件再打开。")
-                       .arg(path));
-        return false;
-#endif
     } else {
         const runtime::read_text read = runtime::read_text_file(path);
         if (!read.ok) {
@@ -271,14 +257,10 @@ bool w_worksheet::open_file(const QString& path) {
 bool w_worksheet::save_file(const QString& path) {
     QString problem;
     if (is_workbook(path)) {
-#if ORVANDEL_XLSX
         const std::string bytes = workbook_bytes(problem);
         if (problem.isEmpty()) {
             problem = runtime::write_file_atomically(path, bytes);
         }
-#else
-        problem = QStringLiteral("这一版本不能写 Excel 工作簿，请另存为 CSV 文件。");
-#endif
     } else {
         problem = runtime::write_file_atomically(path, csv_text());
     }

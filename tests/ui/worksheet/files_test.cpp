@@ -9,9 +9,7 @@
 #include "runtime/state_dir.h"
 #include "sheet/batch.h"
 #include "sheet/csv.h"
-#if ORVANDEL_XLSX
 #include "sheet/workbook_source.h"
-#endif
 
 #include <QDir>
 #include <QFile>
@@ -95,9 +93,7 @@ private slots:
     void saved_sheet_runs_through_the_batch_data() {
         QTest::addColumn<QString>("name");
         QTest::newRow("csv") << QStringLiteral("to batch.csv");
-#if ORVANDEL_XLSX
         QTest::newRow("workbook") << QStringLiteral("to batch.xlsx");
-#endif
     }
     void saved_sheet_runs_through_the_batch() {
         QFETCH(QString, name);
@@ -109,13 +105,11 @@ private slots:
         std::ostringstream out;
         std::istringstream text(read_bytes(path).toStdString());
         std::optional<sheet::batch_job> job;
-#if ORVANDEL_XLSX
         auto book = sheet::workbook_source::open(path.toStdString());
         if (name.endsWith(QStringLiteral(".xlsx"))) {
             QVERIFY(book.ok());
             job.emplace(**book);
         }
-#endif
         if (!job) {
             job.emplace(text);
         }
@@ -137,7 +131,6 @@ private slots:
         }
     }
 
-#if ORVANDEL_XLSX
     // An Excel workbook saved and opened again shows the same rows; its
     // totals row is the workbook's own, not an item.
     void saved_workbook_opens_as_it_was() {
@@ -152,7 +145,6 @@ private slots:
         QCOMPARE(snapshot(again.model()), shown);
         QVERIFY(again->statusBar()->currentMessage().contains(QStringLiteral("Excel 工作簿")));
     }
-#endif
 
     // Excel and WPS save CSV in GBK on Chinese Windows.
     void gbk_file_is_read_as_gb18030() {
