@@ -8,8 +8,6 @@ namespace {
 
 using std::chrono::sys_days;
 
-constexpr std::chrono::year first_base_15_year{2009};
-constexpr std::chrono::year first_working_day_rule_year{2018};
 constexpr int run_that_extends = 3; // consecutive rest days that move the deadline
 
 // The rest days as far as they are known: a day outside them stops the
