@@ -45,6 +45,7 @@ const std::array<QString, shown_column_count> widest_cell{
     QStringLiteral("2024-03-15"),
     QStringLiteral("999999"),
     QStringLiteral("999999"),
+    QStringLiteral("2024年第1季度"),
     QStringLiteral("999999"),
     QStringLiteral("99,999,999.99"),
     QStringLiteral("99,999,999.99"),
