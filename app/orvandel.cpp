@@ -2,6 +2,7 @@
 
 #include "calc/number_text.h"
 #include "calc/split.h"
+#include "calc/tax_period.h"
 #include "runtime/clock.h"
 #include "runtime/engine_text.h"
 #include "runtime/fonts.h"
@@ -10,6 +11,7 @@
 #include "runtime/state_dir.h"
 #include "ui/about/w_about.h"
 #include "ui/audit/audit_commands.h"
+#include "ui/calendar/w_calendar.h"
 #include "ui/worksheet/w_worksheet.h"
 #include "ui/worksheet/worksheet_model.h"
 
@@ -91,6 +93,21 @@ void add_worksheet_audit(ws::w_worksheet& window) {
                      &ui::audit::audit_commands::print_with_preview);
 }
 
+// The year the filing calendar opens at from the worksheet: the year the
+// current row's 税款所属期 falls due in, else this year.
+int calendar_year_for(ws::w_worksheet& window) {
+    const QModelIndex at = window.table->currentIndex();
+    const ws::row_store& rows = window.model().rows();
+    if (at.isValid() && static_cast<std::size_t>(at.row()) < rows.size()) {
+        const auto period = calc::parse_tax_period(
+            rows.text(static_cast<std::size_t>(at.row()), sheet::column::tax_period));
+        if (period) {
+            return static_cast<int>(calc::due_month(*period).year());
+        }
+    }
+    return runtime::today().year();
+}
+
 } // namespace
 
 orvandel::orvandel() : appname(QStringLiteral("orvandel")) {
@@ -106,6 +123,7 @@ orvandel::orvandel() : appname(QStringLiteral("orvandel")) {
 
 orvandel::~orvandel() {
     delete w_about;
+    delete w_calendar;
     delete w_worksheet;
     delete w_dornik;
 }
@@ -125,8 +143,26 @@ void orvandel::open_worksheet(const std::optional<calc::late_fee_input>& first_r
         sheet->set_first_row({});
     }
     add_worksheet_audit(*sheet);
+    sheet->act_calendar->setEnabled(true);
+    QObject::connect(sheet->act_calendar, &QAction::triggered, sheet,
+                     [this, sheet] { open_calendar(calendar_year_for(*sheet)); });
     w_worksheet = sheet;
     sheet->show();
+}
+
+void orvandel::open_calendar(int year) {
+    auto* window = qobject_cast<ui::calendar::w_calendar*>(w_calendar.data());
+    if (window == nullptr) {
+        // Belongs to the worksheet that opened it, and closes with it.
+        window = new ui::calendar::w_calendar(year, w_worksheet.data());
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        w_calendar = window;
+    } else {
+        window->show_year(year);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 bool orvandel::offer_recovery() {
