@@ -4,6 +4,7 @@
 #include "sheet/result_cells.h"
 
 #include "calc/number_text.h"
+#include "calc/utf8.h"
 
 #include <algorithm>
 #include <cstring>
@@ -131,7 +132,7 @@ bool batch_job::read_header() {
 
 void batch_job::write_header(const csv_record& header) {
     if (bom_) {
-        append("\xEF\xBB\xBF");
+        append(calc::utf8_bom);
     }
     append(header.raw);
     if (header.open_quote) {
