@@ -126,6 +126,8 @@ bool batch_job::read_header() {
     }
     line_end_ = header.line_end.empty() ? "\r\n" : std::string(header.line_end);
     bom_ = source_.had_bom();
+    typed_source_ = source_.typed_cells() != nullptr;
+    scratch_.resize(std::max(scratch_.size(), header.cells.size()));
     write_header(header);
     return true;
 }
@@ -273,20 +275,29 @@ bool batch_job::process(const csv_record& record) {
         ++failed_rows_;
     }
     write_row(record);
-    return flush(false);
+    return size_ < flush_size || flush(false);
 }
 
 void batch_job::evaluate(const csv_record& record) {
     error_.clear();
-    record_texts(record, scratch_, texts_);
-    shown_.clear();
-    if (const std::vector<cell>* typed = source_.typed_cells()) {
-        for (const cell& c : *typed) {
+    if (typed_source_) {
+        shown_.clear();
+        for (const cell& c : *source_.typed_cells()) {
             shown_.push_back(c.format_decimals);
         }
     }
-    read_row(*layout_, {texts_, shown_, record.open_quote}, row_texts_, note_, amount_scratch_);
-    note_text_ = describe(note_, lang_);
+    // Only the cells the rules read are unquoted (scratch_ has room for a
+    // row as wide as the header, and no rule reads past it).
+    const csv_cell* const cells = record.cells.data();
+    read_row(
+        *layout_, record.cells.size(),
+        [&](std::size_t i) { return cell_text(cells[i], scratch_[i]); }, shown_, record.open_quote,
+        row_texts_, note_, amount_scratch_);
+    if (note_.kind == reading_note_kind::none) {
+        note_text_.clear();
+    } else {
+        note_text_ = describe(note_, lang_);
+    }
     row_texts_.reading_note = note_text_;
     row_texts_.reading_note_blocks = note_.blocks();
     evaluate_row_into(row_texts_, outcome_);
@@ -445,6 +456,7 @@ cell batch_job::typed_figure(const result_column& shown) {
 
 void batch_job::typed_row(const csv_record& record, std::vector<cell>& out) {
     out.clear();
+    record_texts(record, scratch_, texts_);
     const std::size_t width = cells_.size();
     if (blank_) {
         out.resize(width + appended_.size());

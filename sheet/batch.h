@@ -154,7 +154,8 @@ private:
     language lang_ = language::english;
     std::vector<std::string> scratch_; // unquoted texts of the row's cells
     std::vector<std::string_view> texts_;
-    std::vector<std::int8_t> shown_;
+    std::vector<std::int8_t> shown_; // the decimals the source's cells show, when it says
+    bool typed_source_ = false;
     std::string amount_scratch_;
     row_texts row_texts_;
     reading_note note_;

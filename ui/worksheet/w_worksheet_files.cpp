@@ -213,10 +213,13 @@ bool w_worksheet::open_file(const QString& path) {
         std::istream in(&buffer);
         sheet::csv_source source(in);
         const std::size_t size = std::max<std::size_t>(read.utf8.size(), 1);
-        load = load_rows(source, [&] {
-            progress.setValue(static_cast<int>(buffer.done() * 1000 / size));
-            return !progress.wasCanceled();
-        });
+        load = load_rows(
+            source,
+            [&] {
+                progress.setValue(static_cast<int>(buffer.done() * 1000 / size));
+                return !progress.wasCanceled();
+            },
+            read.utf8.size());
         encoding = read.encoding;
     }
     if (load.cancelled) {
