@@ -135,16 +135,12 @@ problem problem_of(period_problem what) {
     return problem::not_a_tax_period;
 }
 
-// The 缴款期限 of a row by 缴款期限/实际缴款日期: as typed, or filled from its
-// 税款所属期 (row_deadline.h), which also checks a typed one. A typed date
-// that cannot be read is its own problem, and the period is then not read.
-calc::result<calc::date, problem> read_due_date(const row_texts& cells, row_outcome& outcome,
-                                                problem_list& problems) {
-    auto due = read_date(cells.due_date);
-    if (cells.tax_period.empty() || (!due && !cells.due_date.empty())) {
-        problems.check(due, column::due_date);
-        return due;
-    }
+// The 缴款期限 of a row with a 税款所属期 (row_deadline.h), from `due` as read
+// (a date, or missing when empty): filled from the period when empty, else
+// as typed and checked against it.
+calc::result<calc::date, problem> due_by_period(const row_texts& cells,
+                                                const calc::result<calc::date, problem>& due,
+                                                row_outcome& outcome, problem_list& problems) {
     const std::optional<calc::date> given = due ? std::optional(*due) : std::nullopt;
     const period_problem read = read_row_deadline(cells.tax_period, given, outcome.deadline);
     if (read != period_problem::none) {
@@ -197,7 +193,14 @@ void read_period(const row_texts& cells, const std::optional<calc::date>& paymen
     }
     case period_basis::due_and_paid: {
         input.mode = calc::entry_mode::by_dates;
-        const auto due = read_due_date(cells, outcome, problems);
+        // A typed 缴款期限 that cannot be read is its own problem; the period
+        // is then not read.
+        auto due = read_date(cells.due_date);
+        if (cells.tax_period.empty() || (!due && !cells.due_date.empty())) {
+            problems.check(due, column::due_date);
+        } else {
+            due = due_by_period(cells, due, outcome, problems);
+        }
         const auto pay = cells.pay_date.empty() && payment_date
                              ? calc::result<calc::date, problem>(*payment_date)
                              : read_date(cells.pay_date);
@@ -315,7 +318,9 @@ void evaluate_row_into(const row_texts& cells, row_outcome& outcome,
     if (!outcome.reading_note.empty() || !cells.reading_note.empty()) {
         outcome.reading_note.assign(cells.reading_note);
     }
-    outcome.deadline = row_deadline{};
+    if (outcome.deadline.origin != deadline_origin::typed) {
+        outcome.deadline = row_deadline{}; // the period, when origin is typed, is not read
+    }
     if (cells.reading_note_blocks) {
         return;
     }
