@@ -89,7 +89,7 @@ QString deadline_tip(const sheet::row_deadline& d) {
         return QStringLiteral("按税款所属期%1填入；%2。在此填写日期则按填写的日期计算。")
             .arg(period, runtime::qstring(note));
     case deadline_origin::confirmed:
-        return QStringLiteral("与税款所属期%1的申报日历相同；%2。")
+        return QStringLiteral("与税款所属期%1的缴款期限相同；%2。")
             .arg(period, runtime::qstring(note));
     case deadline_origin::differs:
         return runtime::qstring(note) + QStringLiteral("。清空后按税款所属期%1填入。").arg(period);
