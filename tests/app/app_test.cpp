@@ -1,7 +1,7 @@
 // The application object and the program: start, the main window, the exit
 // code when the last window closes.
 
-#include "app/orvandel.h"
+#include "app/application.h"
 #include "runtime/fonts.h"
 
 #include <QApplication>
@@ -43,7 +43,7 @@ class app_test : public QObject {
 
 private slots:
     void exit_ends_the_application_with_zero() {
-        orvandel::app::orvandel application;
+        orvandel::app::application application;
         application.open(QCoreApplication::arguments());
         QVERIFY(application.w_dornik && application.w_dornik->isVisible());
         QCOMPARE(application.gs_path, QDir::toNativeSeparators(QDir::currentPath()));
@@ -52,15 +52,19 @@ private slots:
         QCOMPARE(QApplication::exec(), 0);
     }
 
-    // Whatever the arguments hold, they are not used. The settings entry goes to
-    // the user's configuration folder, nothing to the folder the program started in.
+    // Qt's own options reach Qt ("-platform offscreen" as a user may give
+    // it). The settings entry goes to the user's configuration folder,
+    // nothing to the folder the program started in.
     void program_starts_and_paints() {
         QTemporaryDir config_home, started_in;
         qputenv("XDG_CONFIG_HOME", config_home.path().toLocal8Bit());
         qputenv("ORVANDEL_EXIT_AFTER_FIRST_PAINT", "1");
         QProcess program;
         program.setWorkingDirectory(started_in.path());
-        program.start(QStringLiteral(ORVANDEL_PROGRAM), {"--amount", "1 2", "\"x\"", "$(true)"});
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(ORVANDEL_PROGRAM), {"-platform", "offscreen"});
         QVERIFY(program.waitForFinished(60000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
@@ -76,7 +80,7 @@ private slots:
         if (song_is_installed()) {
             QSKIP("\"宋体\" is installed here: the form is drawn in it");
         }
-        orvandel::app::orvandel application;
+        orvandel::app::application application;
         application.open(QCoreApplication::arguments());
         auto& w = *application.w_dornik;
         w.em_yjsk->set_text(QStringLiteral("9876543.21"));
@@ -117,7 +121,7 @@ private slots:
         if (song_is_installed()) {
             QSKIP("\"宋体\" is installed here: the form is drawn in it");
         }
-        orvandel::app::orvandel application; // installs the faces
+        orvandel::app::application application; // installs the faces
         if (!QFontDatabase::hasFamily(QStringLiteral("Noto Serif CJK SC"))) {
             QSKIP("Noto Serif CJK SC (fonts-noto-cjk) is not installed");
         }

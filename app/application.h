@@ -7,23 +7,26 @@
 
 #include <optional>
 
+#include <QList>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
 
 namespace orvandel::app {
 
-class orvandel {
+// The application object (the program's `orvandel`).
+class application {
 public:
     // create: names the application and prepares the fonts and Qt's Chinese
     // texts, before any window is built.
-    orvandel();
-    orvandel(const orvandel&) = delete;
-    orvandel& operator=(const orvandel&) = delete;
-    ~orvandel();
+    application();
+    application(const application&) = delete;
+    application& operator=(const application&) = delete;
+    ~application();
 
     // open: opens the main window, or with "--worksheet [FILE]" only the
-    // worksheet (with FILE opened). Each window deletes itself when it is
+    // worksheet (with FILE opened); `commandline` as read_command_line takes
+    // it, the main window for anything it does not take. Each window deletes itself when it is
     // closed; the application ends (exit code 0) once no window is left.
     // A worksheet left unsaved by a crash is offered back first.
     void open(const QStringList& commandline);
@@ -36,7 +39,7 @@ public:
     // The working directory when the main window opened; the about window
     // finds its picture below it.
     QString gs_path;
-    QPointer<::orvandel::ui::w_dornik> w_dornik;
+    QPointer<ui::w_dornik> w_dornik;
     // The about window, once opened (modeless; one at a time).
     QPointer<QWidget> w_about;
     // The worksheet window, once opened.
@@ -46,12 +49,18 @@ public:
     QPointer<QWidget> w_calendar;
 
     // Opens the filing calendar at `year`, or brings the open one forward at it.
-    void open_calendar(int year);
+    void open_calendar(QWidget& owner, int year);
 
 private:
-    // Asks whether to bring back the rows of a worksheet that did not close
-    // normally; true when it was brought back (in an open worksheet).
+    // Asks, for each worksheet that did not close normally, whether to bring
+    // back its rows; true when any was brought back (the first into
+    // w_worksheet, any others into windows of their own).
     bool offer_recovery();
+    // A new worksheet window, shown; it deletes itself when closed.
+    QWidget* new_worksheet(const std::optional<calc::late_fee_input>& first_row);
+
+    // Worksheets opened for recovered rows beyond the first.
+    QList<QPointer<QWidget>> recovered_worksheets_;
 };
 
 } // namespace orvandel::app

@@ -1,4 +1,6 @@
-#include "app/orvandel.h"
+#include "app/application.h"
+
+#include "app/command_line.h"
 
 #include "calc/number_text.h"
 #include "calc/split.h"
@@ -7,8 +9,8 @@
 #include "runtime/engine_text.h"
 #include "runtime/fonts.h"
 #include "runtime/message_box.h"
+#include "runtime/recovery_file.h"
 #include "runtime/startup.h"
-#include "runtime/state_dir.h"
 #include "ui/about/w_about.h"
 #include "ui/audit/audit_commands.h"
 #include "ui/calendar/w_calendar.h"
@@ -17,7 +19,8 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QFile>
+#include <QDateTime>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 
@@ -25,7 +28,7 @@ namespace orvandel::app {
 namespace {
 
 // The main window's context menu offers its calculation as an audit sheet.
-ui::audit::audit_commands* add_audit_commands(::orvandel::ui::w_dornik& window) {
+ui::audit::audit_commands* add_audit_commands(ui::w_dornik& window) {
     return new ui::audit::audit_commands(window,
                                          [&window]() -> std::optional<ui::audit::audit_items> {
                                              if (const auto& shown = window.calculation()) {
@@ -36,7 +39,7 @@ ui::audit::audit_commands* add_audit_commands(::orvandel::ui::w_dornik& window) 
                                          });
 }
 
-namespace ws = ::orvandel::ui::worksheet;
+namespace ws = ui::worksheet;
 namespace sheet = ::orvandel::sheet;
 
 // The form's calculation as a worksheet row: its dates arrive as 缴款期限 =
@@ -110,7 +113,7 @@ int calendar_year_for(ws::w_worksheet& window) {
 
 } // namespace
 
-orvandel::orvandel() : appname(QStringLiteral("orvandel")) {
+application::application() : appname(QStringLiteral("orvandel")) {
     // The name places the settings file in the user's configuration folder.
     QCoreApplication::setApplicationName(appname);
     QCoreApplication::setApplicationVersion(QStringLiteral(ORVANDEL_VERSION));
@@ -121,20 +124,17 @@ orvandel::orvandel() : appname(QStringLiteral("orvandel")) {
     }
 }
 
-orvandel::~orvandel() {
+application::~application() {
     delete w_about;
     delete w_calendar;
+    for (const QPointer<QWidget>& sheet : recovered_worksheets_) {
+        delete sheet;
+    }
     delete w_worksheet;
     delete w_dornik;
 }
 
-void orvandel::open_worksheet(const std::optional<calc::late_fee_input>& first_row) {
-    if (w_worksheet) {
-        w_worksheet->show();
-        w_worksheet->raise();
-        w_worksheet->activateWindow();
-        return;
-    }
+QWidget* application::new_worksheet(const std::optional<calc::late_fee_input>& first_row) {
     auto* sheet = new ws::w_worksheet();
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     if (first_row) {
@@ -145,16 +145,16 @@ void orvandel::open_worksheet(const std::optional<calc::late_fee_input>& first_r
     add_worksheet_audit(*sheet);
     sheet->act_calendar->setEnabled(true);
     QObject::connect(sheet->act_calendar, &QAction::triggered, sheet,
-                     [this, sheet] { open_calendar(calendar_year_for(*sheet)); });
-    w_worksheet = sheet;
+                     [this, sheet] { open_calendar(*sheet, calendar_year_for(*sheet)); });
     sheet->show();
+    return sheet;
 }
 
-void orvandel::open_calendar(int year) {
+void application::open_calendar(QWidget& owner, int year) {
     auto* window = qobject_cast<ui::calendar::w_calendar*>(w_calendar.data());
     if (window == nullptr) {
-        // Belongs to the worksheet that opened it, and closes with it.
-        window = new ui::calendar::w_calendar(year, w_worksheet.data());
+        // Belongs to the worksheet that first opened it, and closes with it.
+        window = new ui::calendar::w_calendar(year, &owner);
         window->setAttribute(Qt::WA_DeleteOnClose);
         w_calendar = window;
     } else {
@@ -165,42 +165,75 @@ void orvandel::open_calendar(int year) {
     window->activateWindow();
 }
 
-bool orvandel::offer_recovery() {
-    if (!QFile::exists(runtime::worksheet_recovery_path())) {
-        return false;
+void application::open_worksheet(const std::optional<calc::late_fee_input>& first_row) {
+    if (w_worksheet) {
+        w_worksheet->show();
+        w_worksheet->raise();
+        w_worksheet->activateWindow();
+        return;
     }
-    const int answer = runtime::message_box(
-        nullptr, QStringLiteral("计算底稿"),
-        QStringLiteral("上次的计算底稿没有正常关闭，还有未保存的内容。要恢复吗？"),
-        runtime::msg_icon::question, runtime::msg_buttons::yes_no);
-    if (answer != 1) {
-        QFile::remove(runtime::worksheet_recovery_path());
-        return false;
-    }
-    open_worksheet();
-    return qobject_cast<ws::w_worksheet*>(w_worksheet.data())->restore_recovery();
+    w_worksheet = new_worksheet(first_row);
 }
 
-void orvandel::open(const QStringList& commandline) {
-    const qsizetype flag = commandline.indexOf(QStringLiteral("--worksheet"));
-    if (flag >= 0) {
+bool application::offer_recovery() {
+    // Only sheets whose program has ended: one still open, here or in
+    // another running program, holds its file. Several are offered one
+    // after another, the most recent first, each into a window of its own.
+    std::vector<std::unique_ptr<runtime::recovery_file>> files =
+        runtime::recovery_file::claim_orphans();
+    bool restored = false;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const QDateTime written = QFileInfo(files[i]->path()).lastModified();
+        QString text =
+            QStringLiteral(
+                "上次的计算底稿没有正常关闭，还有未保存的内容（最后记录于 %1）。要恢复吗？")
+                .arg(written.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+        if (files.size() > 1) {
+            text += QStringLiteral("\n\n这样的计算底稿共有%1份，这是第%2份（从最近的一份起）。")
+                        .arg(files.size())
+                        .arg(i + 1);
+        }
+        const int answer =
+            runtime::message_box(nullptr, QStringLiteral("计算底稿"), text,
+                                 runtime::msg_icon::question, runtime::msg_buttons::yes_no);
+        if (answer != 1) {
+            files[i]->remove();
+            continue;
+        }
+        QWidget* window = nullptr;
+        if (!w_worksheet) {
+            open_worksheet();
+            window = w_worksheet;
+        } else {
+            window = new_worksheet({});
+            recovered_worksheets_.push_back(window);
+        }
+        restored = qobject_cast<ws::w_worksheet*>(window)->restore_recovery(std::move(files[i])) ||
+                   restored;
+    }
+    return restored;
+}
+
+void application::open(const QStringList& commandline) {
+    const command_line given = read_command_line(commandline);
+    if (given.what == command_line::request::open_worksheet) {
         if (!offer_recovery()) {
             open_worksheet();
         }
         auto* sheet = qobject_cast<ws::w_worksheet*>(w_worksheet.data());
         // Recovered rows are not given up for the file without asking.
-        if (flag + 1 < commandline.size() && sheet->ask_save_and_save()) {
-            sheet->open_file(commandline[flag + 1]);
+        if (!given.worksheet_file.isEmpty() && sheet->ask_save_and_save()) {
+            sheet->open_file(given.worksheet_file);
         }
         return;
     }
     offer_recovery();
-    w_dornik = new ::orvandel::ui::w_dornik();
+    w_dornik = new ui::w_dornik();
     w_dornik->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(w_dornik, &::orvandel::ui::w_dornik::working_directory_recorded,
+    QObject::connect(w_dornik, &ui::w_dornik::working_directory_recorded,
                      [this](const QString& path) { gs_path = path; });
     // The about window reads gs_path when it opens, as it is then.
-    w_dornik->set_about_opener([this] { ::orvandel::ui::w_about::open(w_about, gs_path); });
+    w_dornik->set_about_opener([this] { ui::w_about::open(w_about, gs_path); });
     // The context menu: the audit sheet's commands, then the worksheet. The
     // worksheet command also has its own shortcut, shown in the menu.
     ui::audit::audit_commands* audit = add_audit_commands(*w_dornik);
