@@ -4,6 +4,7 @@
 
 #include "calc/number_text.h"
 #include "calc/split.h"
+#include "calc/tax_period.h"
 #include "runtime/clock.h"
 #include "runtime/engine_text.h"
 #include "runtime/fonts.h"
@@ -12,6 +13,7 @@
 #include "runtime/startup.h"
 #include "ui/about/w_about.h"
 #include "ui/audit/audit_commands.h"
+#include "ui/calendar/w_calendar.h"
 #include "ui/worksheet/w_worksheet.h"
 #include "ui/worksheet/worksheet_model.h"
 
@@ -94,6 +96,21 @@ void add_worksheet_audit(ws::w_worksheet& window) {
                      &ui::audit::audit_commands::print_with_preview);
 }
 
+// The year the filing calendar opens at from the worksheet: the year the
+// current row's 税款所属期 falls due in, else this year.
+int calendar_year_for(ws::w_worksheet& window) {
+    const QModelIndex at = window.table->currentIndex();
+    const ws::row_store& rows = window.model().rows();
+    if (at.isValid() && static_cast<std::size_t>(at.row()) < rows.size()) {
+        const auto period = calc::parse_tax_period(
+            rows.text(static_cast<std::size_t>(at.row()), sheet::column::tax_period));
+        if (period) {
+            return static_cast<int>(calc::due_month(*period).year());
+        }
+    }
+    return runtime::today().year();
+}
+
 } // namespace
 
 application::application() : appname(QStringLiteral("orvandel")) {
@@ -109,6 +126,7 @@ application::application() : appname(QStringLiteral("orvandel")) {
 
 application::~application() {
     delete w_about;
+    delete w_calendar;
     for (const QPointer<QWidget>& sheet : recovered_worksheets_) {
         delete sheet;
     }
@@ -125,8 +143,26 @@ QWidget* application::new_worksheet(const std::optional<calc::late_fee_input>& f
         sheet->set_first_row({});
     }
     add_worksheet_audit(*sheet);
+    sheet->act_calendar->setEnabled(true);
+    QObject::connect(sheet->act_calendar, &QAction::triggered, sheet,
+                     [this, sheet] { open_calendar(*sheet, calendar_year_for(*sheet)); });
     sheet->show();
     return sheet;
+}
+
+void application::open_calendar(QWidget& owner, int year) {
+    auto* window = qobject_cast<ui::calendar::w_calendar*>(w_calendar.data());
+    if (window == nullptr) {
+        // Belongs to the worksheet that first opened it, and closes with it.
+        window = new ui::calendar::w_calendar(year, &owner);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        w_calendar = window;
+    } else {
+        window->show_year(year);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 void application::open_worksheet(const std::optional<calc::late_fee_input>& first_row) {

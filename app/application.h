@@ -44,6 +44,12 @@ public:
     QPointer<QWidget> w_about;
     // The worksheet window, once opened.
     QPointer<QWidget> w_worksheet;
+    // The filing calendar window, once opened from the worksheet (modeless;
+    // one at a time).
+    QPointer<QWidget> w_calendar;
+
+    // Opens the filing calendar at `year`, or brings the open one forward at it.
+    void open_calendar(QWidget& owner, int year);
 
 private:
     // Asks, for each worksheet that did not close normally, whether to bring

@@ -19,7 +19,8 @@ namespace {
 
 // The items of the rows `source` holds, read by the one reader of sheets.
 // The payment date stands in for a missing 实际缴款日期 only where the file
-// has a 缴款期限 column; without one the sheet shows none. Nothing, with
+// has a 缴款期限 or a 税款所属期 column (which fills the 缴款期限); without
+// either the sheet shows none. Nothing, with
 // `problem` set, when the file has no usable header or cannot be read.
 std::optional<ui::audit::audit_items> read_items(sheet::record_source& source,
                                                  const std::optional<calc::date>& payment_date,
@@ -32,7 +33,8 @@ std::optional<ui::audit::audit_items> read_items(sheet::record_source& source,
         return std::nullopt;
     }
     const auto item_at = reader.layout().position(sheet::column::item);
-    if (reader.layout().has(sheet::column::due_date)) {
+    if (reader.layout().has(sheet::column::due_date) ||
+        reader.layout().has(sheet::column::tax_period)) {
         reader.set_payment_date(payment_date);
     } else {
         sheet.payment_date = QDate();

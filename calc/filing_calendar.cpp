@@ -3,13 +3,13 @@
 #include "published_calendars.h"
 #include "rest_days.h"
 
+#include <vector>
+
 namespace orvandel::calc {
 namespace {
 
 using std::chrono::sys_days;
 
-constexpr std::chrono::year first_base_15_year{2009};
-constexpr std::chrono::year first_working_day_rule_year{2018};
 constexpr int run_that_extends = 3; // consecutive rest days that move the deadline
 
 // The rest days as far as they are known: a day outside them stops the
@@ -61,6 +61,54 @@ sys_days nth_working_day_after(sys_days day, int n, rest_day_reader& days) {
     return day;
 }
 
+using month_deadline = result<filing_deadline, filing_calendar_error>;
+
+month_deadline work_out_deadline(std::chrono::year_month due) {
+    if (const auto published = published_deadline_in(due)) {
+        return filing_deadline{published->deadline, deadline_rule::published, published->notice,
+                               std::nullopt};
+    }
+    const auto derived = derive_deadline(due);
+    if (!derived) {
+        return derived.error();
+    }
+    const deadline_rule rule = derived_rule_for(due);
+    const date used =
+        rule == deadline_rule::calendar ? derived->by_calendar_rule : derived->by_working_day_rule;
+    const date other =
+        rule == deadline_rule::calendar ? derived->by_working_day_rule : derived->by_calendar_rule;
+    return filing_deadline{used, rule, derived_source,
+                           other == used ? std::nullopt : std::optional<date>{other}};
+}
+
+// The deadline of every month of the years whose rest days are known, worked
+// out once: a sheet of many periods asks for the same months again and again,
+// and a derivation walks the rest days day by day.
+class known_months {
+public:
+    known_months() : range_(rest_day_years()) {
+        for (std::chrono::year y = range_.first; y <= range_.last; ++y) {
+            for (unsigned m = 1; m <= 12; ++m) {
+                months_.push_back(work_out_deadline(y / std::chrono::month{m}));
+            }
+        }
+    }
+    // Nothing for a month outside the known years.
+    [[nodiscard]] const month_deadline* find(std::chrono::year_month due) const {
+        if (!due.ok() || due.year() < range_.first || due.year() > range_.last) {
+            return nullptr;
+        }
+        const auto years = static_cast<int>(due.year()) - static_cast<int>(range_.first);
+        const auto at =
+            static_cast<std::size_t>(years) * 12U + static_cast<unsigned>(due.month()) - 1U;
+        return &months_[at];
+    }
+
+private:
+    year_range range_;
+    std::vector<month_deadline> months_;
+};
+
 } // namespace
 
 deadline_rule derived_rule_for(std::chrono::year_month due) {
@@ -92,21 +140,11 @@ result<derived_deadline, filing_calendar_error> derive_deadline(std::chrono::yea
 }
 
 result<filing_deadline, filing_calendar_error> deadline_in_month(std::chrono::year_month due) {
-    if (const auto published = published_deadline_in(due)) {
-        return filing_deadline{published->deadline, deadline_rule::published, published->notice,
-                               std::nullopt};
+    static const known_months known;
+    if (const month_deadline* found = known.find(due)) {
+        return *found;
     }
-    const auto derived = derive_deadline(due);
-    if (!derived) {
-        return derived.error();
-    }
-    const deadline_rule rule = derived_rule_for(due);
-    const date used =
-        rule == deadline_rule::calendar ? derived->by_calendar_rule : derived->by_working_day_rule;
-    const date other =
-        rule == deadline_rule::calendar ? derived->by_working_day_rule : derived->by_calendar_rule;
-    return filing_deadline{used, rule, derived_source,
-                           other == used ? std::nullopt : std::optional<date>{other}};
+    return work_out_deadline(due);
 }
 
 result<filing_deadline, filing_calendar_error> deadline_of(const tax_period& period) {

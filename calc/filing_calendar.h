@@ -76,6 +76,11 @@ enum class deadline_rule {
 // The source of every derived deadline.
 inline constexpr std::string_view derived_source = "推算";
 
+// The first year whose base day is the 15th (the 10th before), and the first
+// year derived by the working-day rule (the calendar rule before).
+inline constexpr std::chrono::year first_base_15_year{2009};
+inline constexpr std::chrono::year first_working_day_rule_year{2018};
+
 struct filing_deadline {
     date deadline;
     deadline_rule rule = deadline_rule::published;

@@ -23,6 +23,12 @@ inline constexpr std::string_view rate_before_words = "千分之二";
 inline constexpr std::string_view tax_first_source = "国家税务总局公告2019年第48号";
 inline constexpr std::string_view proportional_source = "国税发〔2004〕66号";
 inline constexpr std::string_view rate_after_words = "万分之五";
+// The filing calendar: the 15th as a month's last day to declare and pay, from
+// 2009-01-01 (the 10th before), and the days off that extend it.
+inline constexpr std::string_view filing_day_source = "《增值税暂行条例》（2008年修订）第二十三条";
+inline constexpr std::string_view holiday_extension_source =
+    "《税收征收管理法实施细则》第一百零九条";
+inline constexpr std::string_view holiday_extension_source_short = "实施细则第一百零九条";
 
 // "滞纳天数自缴款期限的次日起计算至实际缴款日期止，首尾两日均计算在内
 // （实施细则第七十五条；国税函〔1998〕291号）": the law's day count in one

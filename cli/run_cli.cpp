@@ -106,9 +106,13 @@ Columns, named in English or in Chinese, in any order: amount (应缴税款金�
 required), and for each row one pair: due_date and pay_date (缴款期限,
 实际缴款日期; as --due and --paid), start_date and end_date (起始日期,
 终止日期; as --from and --to), or days_before and days_after
-(2001年04月30日前滞纳天数, 2001年05月01日后滞纳天数). Other columns, and
-names in the other language than the amount column's, pass through byte for
-byte. Output (-o OUT.csv, "-" or none for standard output):
+(2001年04月30日前滞纳天数, 2001年05月01日后滞纳天数). An optional tax_period
+(税款所属期) fills an empty due_date from the filing calendar, which is then
+written into the output (into a due_date column added before the figures when
+the input has none), and the error column names its source; a typed due_date
+stands, and when it is not the calendar's date the error column names both.
+Other columns, and names in the other language than the amount column's, pass
+through byte for byte. Output (-o OUT.csv, "-" or none for standard output):
 the input's columns, then each of days_before, days_after, total_days,
 fee_before, fee_after, total_fee, tax_and_fee_total, error that the input
 lacks, named in the language of the amount column (备注 for error); figures

@@ -14,7 +14,7 @@
 namespace orvandel::sheet {
 
 struct result_column {
-    enum class figure : unsigned char { count, money, one_more_day, error };
+    enum class figure : unsigned char { count, money, one_more_day, error, deadline };
     column role;
     figure kind;
     calc::day_count calc::late_fee_result::*count = nullptr; // of counts
@@ -42,6 +42,9 @@ constexpr std::array<result_column, 9> result_columns{{
     {column::one_more_day, figure::one_more_day},
 }};
 constexpr std::size_t appended_columns = 8;
+
+// The 缴款期限 a row was computed with, in a sheet with a tax_period column.
+constexpr result_column deadline_column{column::due_date, figure::deadline, nullptr, nullptr, true};
 
 const result_column* result_column_of(column role) {
     const auto* found = std::find_if(result_columns.begin(), result_columns.end(),
@@ -83,9 +86,14 @@ bool batch_job::read_header() {
             roles[*at] = static_cast<column>(c);
         }
     }
+    // A sheet with periods has the 缴款期限 each row used written out.
+    const bool fills_deadlines = layout_->has(column::tax_period);
     for (std::size_t i = 0; i < header.cells.size(); ++i) {
         cell_run cell{i, i};
-        if (roles[i]) {
+        if (roles[i] == column::due_date && fills_deadlines) {
+            cell.kind = run_kind::deadline;
+            cell.column = &deadline_column;
+        } else if (roles[i]) {
             if (const result_column* shown = result_column_of(*roles[i])) {
                 cell.kind = shown->read ? run_kind::figure_or_copy : run_kind::figure;
                 cell.column = shown;
@@ -102,13 +110,18 @@ bool batch_job::read_header() {
             runs_.push_back(cell);
         }
     }
+    const auto append_column = [&](const result_column& shown, run_kind kind) {
+        appended_.push_back(&shown);
+        runs_.push_back({cells_.size(), cells_.size(), kind, &shown});
+        output_names_.emplace_back(column_name(shown.role, lang_));
+        output_roles_.emplace_back(shown.role);
+    };
+    if (fills_deadlines && !layout_->has(column::due_date)) {
+        append_column(deadline_column, run_kind::deadline);
+    }
     for (std::size_t k = 0; k < appended_columns; ++k) {
-        const result_column& shown = result_columns[k];
-        if (!layout_->has(shown.role)) {
-            appended_.push_back(&shown);
-            runs_.push_back({cells_.size(), cells_.size(), run_kind::figure, &shown});
-            output_names_.emplace_back(column_name(shown.role, lang_));
-            output_roles_.emplace_back(shown.role);
+        if (!layout_->has(result_columns[k].role)) {
+            append_column(result_columns[k], run_kind::figure);
         }
     }
     line_end_ = header.line_end.empty() ? "\r\n" : std::string(header.line_end);
@@ -288,9 +301,31 @@ void batch_job::evaluate(const csv_record& record) {
     row_texts_.reading_note = note_text_;
     row_texts_.reading_note_blocks = note_.blocks();
     evaluate_row_into(row_texts_, outcome_);
-    if (!outcome_.ok || outcome_.not_overdue || !outcome_.reading_note.empty()) {
+    if (!outcome_.ok || outcome_.not_overdue || !outcome_.reading_note.empty() ||
+        has_deadline_note(outcome_.deadline)) {
         append_description(error_, outcome_, lang_);
     }
+}
+
+bool batch_job::deadline_filled() const {
+    return outcome_.deadline.origin == deadline_origin::filled;
+}
+
+// The filled deadline ("2024-05-22"), else the input's cell as it was (none
+// for an appended column).
+char* batch_job::put_deadline(char* at, const csv_record& record, std::size_t input_cell) {
+    if (deadline_filled()) {
+        const std::string text =
+            calc::format_date_text(outcome_.deadline.calendar.deadline).value_or(std::string());
+        std::memcpy(at, text.data(), text.size());
+        return at + text.size();
+    }
+    if (input_cell < cells_.size() && input_cell < record.cells.size()) {
+        const std::string_view raw = record.cells[input_cell].raw;
+        std::memcpy(at, raw.data(), raw.size());
+        return at + raw.size();
+    }
+    return at;
 }
 
 // The text of a result column for the row just evaluated: its figure, none
@@ -324,7 +359,7 @@ void batch_job::write_row(const csv_record& record) {
     // error cell, and there is at most one comma per header or appended
     // column besides those of the input.
     char* at = room(record.raw.size() + 1 + cells_.size() + appended_.size() +
-                    result_columns.size() * figure_room + cell_room(error_) + 2);
+                    (result_columns.size() + 1) * figure_room + cell_room(error_) + 2);
     if (record.cells.size() != cells_.size() || record.open_quote) {
         at = put_irregular_row(at, record);
     } else {
@@ -340,6 +375,10 @@ void batch_job::write_row(const csv_record& record) {
             }
             if (run->kind == run_kind::figure || (run->kind == run_kind::figure_or_copy && ok)) {
                 at = put_figure(at, *run->column);
+                continue;
+            }
+            if (run->kind == run_kind::deadline) {
+                at = put_deadline(at, record, run->first);
                 continue;
             }
             // A run of passed-through cells is one stretch of the record,
@@ -392,6 +431,15 @@ cell batch_job::typed_figure(const result_column& shown) {
     if (shown.kind == figure::error) {
         return error_.empty() ? cell{} : cell::of_text(error_);
     }
+    if (shown.kind == figure::deadline) {
+        // Filled, or else nothing: an input's own due_date cell is copied.
+        return deadline_filled()
+                   ? result_cell(column::due_date,
+                                 calc::format_date_text(outcome_.deadline.calendar.deadline)
+                                     .value_or(std::string()),
+                                 outcome_.ok)
+                   : cell{};
+    }
     if (!outcome_.ok) {
         return {};
     }
@@ -421,7 +469,8 @@ void batch_job::typed_row(const csv_record& record, std::vector<cell>& out) {
         const cell_run* run = i < width ? &cells_[i] : nullptr;
         if (run != nullptr && run->column != nullptr &&
             (run->kind == run_kind::figure ||
-             (run->kind == run_kind::figure_or_copy && outcome_.ok))) {
+             (run->kind == run_kind::figure_or_copy && outcome_.ok) ||
+             (run->kind == run_kind::deadline && deadline_filled()))) {
             out.push_back(typed_figure(*run->column));
         } else if (i >= texts_.size()) {
             out.emplace_back();

@@ -20,7 +20,14 @@
 // - an input that ends inside a quoted cell closes the quote, and that row is
 //   an error row;
 // - a row paid on or before its due date is no error; in Chinese its 备注
-//   says "未逾期".
+//   says "未逾期";
+// - a sheet with a tax_period column (税款所属期) gets the 缴款期限 its rows
+//   were computed with: a deadline filled from the filing calendar is written
+//   into the row's empty due_date cell, or into a due_date column appended
+//   before the figures when the input has none. A typed deadline is passed
+//   through. So the output says which day each row used, and read again it
+//   gives the same figures and notes (the written date is then typed and the
+//   calendar's own, which the note cites the same way).
 #pragma once
 
 #include "sheet/columns.h"
@@ -100,6 +107,10 @@ private:
     // it wrote. Room for the whole row is made once, before the row.
     char* put_figure(char* at, const result_column& shown);
     char* put_other(char* at, const result_column& shown);
+    // The due_date cell of a sheet with a tax_period column: the input's cell
+    // `input_cell`, or one appended when that is past the header's.
+    char* put_deadline(char* at, const csv_record& record, std::size_t input_cell);
+    [[nodiscard]] bool deadline_filled() const;
     void write_row(const csv_record& record);
     char* put_irregular_row(char* at, const csv_record& record);
     // The typed cells of the row just evaluated.
@@ -124,6 +135,7 @@ private:
         copy,           // input cells passed through
         figure,         // the column's figure (none when the row failed), or the error
         figure_or_copy, // the figure when the row was computed, the input cell otherwise
+        deadline,       // the deadline filled from the calendar, the input cell otherwise
     };
     struct cell_run {
         std::size_t first = 0;

@@ -1,5 +1,6 @@
 #include "sheet/columns.h"
 
+#include "calc/deadline_note.h"
 #include "calc/fee.h"
 #include "calc/law.h"
 #include "calc/number_text.h"
@@ -18,6 +19,7 @@ using use = column_use;
 constexpr std::array<column_facts, column_count> table{{
     {"item", "项目", kind::text, use::input, false},
     {"amount", "应缴税款金额", kind::money, use::input, true},
+    {"tax_period", "税款所属期", kind::text, use::input, false},
     {"due_date", "缴款期限", kind::date, use::input, false},
     {"pay_date", "实际缴款日期", kind::date, use::input, false},
     {"start_date", "起始日期", kind::date, use::input, false},
@@ -66,10 +68,15 @@ std::string column_rule(column c) {
     case column::amount:
         return "应缴而未按期缴纳的税款，最多" + std::to_string(calc::amount_integer_digits) +
                "位整数和" + std::to_string(calc::amount_decimals) + "位小数。";
+    case column::tax_period:
+        return text("税款所属期，如2024-04、2024年4月、2024Q1或2024年第1季度，在其后一个月"
+                    "申报缴纳；缴款期限空着时按申报日历填入，备注写明依据，填写的缴款期限优先。")
+            .append(calc::calendar_coverage_text())
+            .append("。");
     case column::due_date:
         return text("缴款期限是不加收滞纳金的最后一天，滞纳天数从其次日起算（")
             .append(law::day_count_source)
-            .append("）。");
+            .append("）；空着时按税款所属期从申报日历填入。");
     case column::pay_date:
         return text("实际缴纳税款的当天计入滞纳天数（")
             .append(law::pay_day_source)

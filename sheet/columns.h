@@ -16,10 +16,11 @@ namespace orvandel::sheet {
 enum class language { english, chinese };
 
 enum class column : unsigned char {
-    item,        // 项目 / item: free text naming the item ("增值税 2024年3月")
-    amount,      // 应缴税款金额 / amount
-    due_date,    // 缴款期限 / due_date: the last day to pay without surcharge
-    pay_date,    // 实际缴款日期 / pay_date: the day the tax was paid
+    item,       // 项目 / item: free text naming the item ("增值税 2024年3月")
+    amount,     // 应缴税款金额 / amount
+    tax_period, // 税款所属期 / tax_period: fills an empty 缴款期限 from the filing calendar
+    due_date,   // 缴款期限 / due_date: the last day to pay without surcharge
+    pay_date,   // 实际缴款日期 / pay_date: the day the tax was paid
     start_date,  // 起始日期 / start_date: the first day counted (the form's meaning)
     end_date,    // 终止日期 / end_date: the day paid, not counted (the form's meaning)
     days_before, // 2001年04月30日前滞纳天数 / days_before: given, or a dated row's result
@@ -32,7 +33,7 @@ enum class column : unsigned char {
     one_more_day,      // 每多滞纳一日增加 / one_more_day: what paying a day later adds
     error,             // 备注 / error: why a row has no figures, "未逾期", how a cell was read
 };
-inline constexpr std::size_t column_count = 15;
+inline constexpr std::size_t column_count = 16;
 
 enum class column_kind : unsigned char { text, money, count, date };
 
@@ -61,8 +62,8 @@ struct column_facts {
 
 // The columns read from a row, in column order, and the place of each among
 // them (input_slot); the worksheet keeps one text per input column.
-inline constexpr std::array<column, 8> input_columns{
-    column::item,       column::amount,   column::due_date,    column::pay_date,
+inline constexpr std::array<column, 9> input_columns{
+    column::item,       column::amount,   column::tax_period,  column::due_date,   column::pay_date,
     column::start_date, column::end_date, column::days_before, column::days_after,
 };
 [[nodiscard]] constexpr std::optional<std::size_t> input_slot(column c) {

@@ -78,6 +78,7 @@ sheet_layout::read(std::span<const std::string_view> header) {
         }
     };
     offer(column::due_date, column::pay_date, period_basis::due_and_paid);
+    offer(column::tax_period, column::tax_period, period_basis::due_and_paid);
     offer(column::start_date, column::end_date, period_basis::start_and_end);
     offer(column::days_before, column::days_after, period_basis::day_counts);
     layout.offered_ = offered == 0 ? every_pair : offered;

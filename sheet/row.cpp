@@ -18,7 +18,7 @@ struct problem_words {
 
 // In the order of `problem`. The English words are the ones the command line
 // has always written.
-constexpr std::array<problem_words, 12> words{{
+constexpr std::array<problem_words, 15> words{{
     {"missing", "未填写"},
     {"not a number", "不是数字"},
     {"more than 12 integer digits", "整数部分超过12位"},
@@ -31,8 +31,23 @@ constexpr std::array<problem_words, 12> words{{
     {"give only one of the two pairs", "只能填写其中一组"},
     {"missing", "未填写"},
     {"surcharge too large to compute exactly", "滞纳金过大，无法精确计算"},
+    {"not a tax period (2024-04, 2024年4月, 2024Q1 or 2024年第1季度)",
+     "不是税款所属期（2024-04、2024年4月、2024Q1或2024年第1季度）"},
+    {"no such period", "没有这个所属期"},
+    {"no filing calendar or holiday data for the year it falls due in; type the due_date",
+     "缴款期限所在年份没有申报日历或节假日数据，请填写缴款期限"},
 }};
-static_assert(static_cast<std::size_t>(problem::out_of_range) + 1 == words.size());
+static_assert(static_cast<std::size_t>(problem::no_calendar_data) + 1 == words.size());
+
+// "no filing calendar or holiday data for 2027; type the due_date": the
+// problem no_calendar_data with the year it names. Built by appending: MinGW's
+// GCC 12 reports a false -Wrestrict for "text" + string.
+std::string no_data_text(int year, language lang) {
+    const bool english = lang == language::english;
+    return std::string(english ? "no filing calendar or holiday data for " : "缴款期限在")
+        .append(std::to_string(year))
+        .append(english ? "; type the due_date" : "年，没有申报日历或节假日数据，请填写缴款期限");
+}
 
 // Words that join a row's texts in each language.
 struct joiners {
@@ -100,7 +115,42 @@ pair_set pairs_given(const row_texts& cells) {
     if (!cells.days_before.empty() || !cells.days_after.empty()) {
         given |= pair_bit(period_basis::day_counts);
     }
+    // A period stands for the 缴款期限 of a row that gives no other pair.
+    if (!cells.tax_period.empty() && (given & ~pair_bit(period_basis::due_and_paid)) == 0) {
+        given |= pair_bit(period_basis::due_and_paid);
+    }
     return given;
+}
+
+problem problem_of(period_problem what) {
+    switch (what) {
+    case period_problem::no_such_period:
+        return problem::no_such_period;
+    case period_problem::no_data:
+        return problem::no_calendar_data;
+    case period_problem::none:
+    case period_problem::not_a_period:
+        break;
+    }
+    return problem::not_a_tax_period;
+}
+
+// The 缴款期限 of a row with a 税款所属期 (row_deadline.h), from `due` as read
+// (a date, or missing when empty): filled from the period when empty, else
+// as typed and checked against it.
+calc::result<calc::date, problem> due_by_period(const row_texts& cells,
+                                                const calc::result<calc::date, problem>& due,
+                                                row_outcome& outcome, problem_list& problems) {
+    const std::optional<calc::date> given = due ? std::optional(*due) : std::nullopt;
+    const period_problem read = read_row_deadline(cells.tax_period, given, outcome.deadline);
+    if (read != period_problem::none) {
+        problems.add(column::tax_period, problem_of(read));
+        return problem_of(read);
+    }
+    if (outcome.deadline.origin == deadline_origin::filled) {
+        return outcome.deadline.calendar.deadline;
+    }
+    return due;
 }
 
 period_basis only_pair(pair_set given) {
@@ -143,11 +193,17 @@ void read_period(const row_texts& cells, const std::optional<calc::date>& paymen
     }
     case period_basis::due_and_paid: {
         input.mode = calc::entry_mode::by_dates;
-        const auto due = read_date(cells.due_date);
+        // A typed 缴款期限 that cannot be read is its own problem; the period
+        // is then not read.
+        auto due = read_date(cells.due_date);
+        if (cells.tax_period.empty() || (!due && !cells.due_date.empty())) {
+            problems.check(due, column::due_date);
+        } else {
+            due = due_by_period(cells, due, outcome, problems);
+        }
         const auto pay = cells.pay_date.empty() && payment_date
                              ? calc::result<calc::date, problem>(*payment_date)
                              : read_date(cells.pay_date);
-        problems.check(due, column::due_date);
         problems.check(pay, column::pay_date);
         if (due && pay) {
             // Days from the one after the due date through the day paid.
@@ -262,6 +318,9 @@ void evaluate_row_into(const row_texts& cells, row_outcome& outcome,
     if (!outcome.reading_note.empty() || !cells.reading_note.empty()) {
         outcome.reading_note.assign(cells.reading_note);
     }
+    if (outcome.deadline.origin != deadline_origin::typed) {
+        outcome.deadline = row_deadline{}; // the period, when origin is typed, is not read
+    }
     if (cells.reading_note_blocks) {
         return;
     }
@@ -322,11 +381,15 @@ void append_description(std::string& out, const row_outcome& outcome, language l
     const joiners& join = joiners_of(lang);
     out += outcome.reading_note;
     if (outcome.ok) {
+        bool written = !outcome.reading_note.empty();
         if (outcome.not_overdue && lang == language::chinese) {
-            if (!outcome.reading_note.empty()) {
-                out += join.between;
-            }
+            out += written ? join.between : "";
             out += "未逾期";
+            written = true;
+        }
+        if (has_deadline_note(outcome.deadline)) {
+            out += written ? join.between : "";
+            append_deadline_note(out, outcome.deadline, lang);
         }
         return;
     }
@@ -343,7 +406,9 @@ void append_description(std::string& out, const row_outcome& outcome, language l
             out += column_name(p.field, lang);
         }
         out += join.field_end;
-        if (p.what == problem::two_pairs_given && std::popcount(outcome.pairs_given) > 2) {
+        if (p.what == problem::no_calendar_data) {
+            out += no_data_text(due_year(outcome.deadline), lang);
+        } else if (p.what == problem::two_pairs_given && std::popcount(outcome.pairs_given) > 2) {
             out += lang == language::english ? "give only one of the three pairs"
                                              : problem_text(p.what, lang);
         } else {

@@ -15,9 +15,14 @@
 // - days_before/days_after: the two day counts typed.
 // A row is by dates when any date cell is given, by day counts otherwise. A
 // row that gives cells of two pairs is an error that says so.
+//
+// A 税款所属期 fills an empty 缴款期限 from the filing calendar and checks a
+// typed one (row_deadline.h); a row that gives a period and no other pair is
+// a row by 缴款期限/实际缴款日期.
 #pragma once
 
 #include "sheet/columns.h"
+#include "sheet/row_deadline.h"
 
 #include "calc/date.h"
 #include "calc/fee.h"
@@ -46,7 +51,7 @@ struct row_texts {
     // Each has an initialiser, so that `{.amount = "1", .days_after = "3"}`
     // leaves the others empty without a warning.
     std::string_view amount{}, due_date{}, pay_date{}, start_date{}, end_date{}, days_before{},
-        days_after{};
+        days_after{}, tax_period{};
     // The pairs a row of this sheet may give: those named when a row gives
     // none ("start_date/end_date or days_before/days_after: missing").
     pair_set offered = every_pair;
@@ -63,6 +68,8 @@ struct row_texts {
     switch (c) {
     case column::amount:
         return &row_texts::amount;
+    case column::tax_period:
+        return &row_texts::tax_period;
     case column::due_date:
         return &row_texts::due_date;
     case column::pay_date:
@@ -94,6 +101,9 @@ enum class problem : unsigned char {
     two_pairs_given,         // cells of more than one pair (field: the pairs given)
     no_period,               // no date and no day count at all
     out_of_range,            // the surcharge is too large to compute exactly
+    not_a_tax_period,        // a 税款所属期 in none of its four forms
+    no_such_period,          // a 税款所属期 of month 13, quarter 5 or year 0000
+    no_calendar_data,        // 缴款期限 empty, and the period falls due in a year without data
 };
 
 struct row_problem {
@@ -117,6 +127,8 @@ struct row_outcome {
     std::size_t problem_count = 0;
     // row_texts' reading note, written first in the row's note.
     std::string reading_note;
+    // Where the 缴款期限 of a row by 缴款期限/实际缴款日期 comes from.
+    row_deadline deadline;
 };
 
 // Reading one input cell, as the form's fields read them: an amount of at
@@ -146,7 +158,8 @@ void evaluate_row_into(const row_texts& cells, row_outcome& outcome,
 
 // The note cell of a row: its reading note, then its problems joined
 // ("amount: not a number; days_after: missing" / "应缴税款金额：不是数字；…"),
-// or for a computed row "未逾期" / "" when it was paid in time; empty for any
+// or for a computed row "未逾期" / "" when it was paid in time, then where its
+// 缴款期限 comes from when a 税款所属期 filled or checked it; empty for any
 // other computed row without a reading note.
 [[nodiscard]] std::string describe(const row_outcome& outcome, language lang);
 // The same appended to `out`, which a caller of many rows reuses.

@@ -100,7 +100,12 @@ int open_file(std::size_t rows, const char* label) {
     paint(window);
     report(label, timer.nsecsElapsed());
     std::printf("rows %zu, totals: %s, left out %zu\n", window.model().rows().size(),
-                window.totals->model()->index(0, 9).data().toString().toUtf8().constData(),
+                window.totals->model()
+                    ->index(0, ws::view_column(orvandel::sheet::column::total_fee))
+                    .data()
+                    .toString()
+                    .toUtf8()
+                    .constData(),
                 window.model().totals().left_out);
     return 0;
 }

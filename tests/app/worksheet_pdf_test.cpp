@@ -5,10 +5,13 @@
 #include "../ui/audit/audit_items_for_tests.h"
 #include "app/worksheet_pdf.h"
 #include "runtime/clock.h"
+#include "runtime/engine_text.h"
 #include "sheet/batch.h"
 #include "sheet/table.h"
 #include "sheet/workbook_sink.h"
 #include "sheet/xlsx_writer.h"
+#include "ui/worksheet/w_worksheet.h"
+#include "ui/worksheet/worksheet_model.h"
 
 #include <QDir>
 #include <QFile>
@@ -164,6 +167,109 @@ private slots:
             QCOMPARE(read->items[1].outcome.figures.total_days, 45);
             QVERIFY(!read->items[2].outcome.ok);
         }
+    }
+
+    // Tax periods through every part: the batch fills the deadlines and
+    // writes CSV or a workbook; the worksheet opens that and saves it again;
+    // --export-pdf reads each file. Every step gives the same figures and
+    // notes, and the audit sheet names where each deadline comes from.
+    void tax_periods_round_trip_through_batch_worksheet_and_pdf_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("csv") << QStringLiteral("periods.csv");
+        QTest::newRow("workbook") << QStringLiteral("periods.xlsx");
+    }
+    void tax_periods_round_trip_through_batch_worksheet_and_pdf() {
+        QFETCH(QString, name);
+        const std::string input = "项目,税款所属期,应缴税款金额,缴款期限,实际缴款日期\r\n"
+                                  "增值税 2024年4月,2024-04,1000.00,,2024-06-03\r\n"
+                                  "增值税 2024年第1季度,2024年第1季度,1000.00,,2024-06-03\r\n"
+                                  "消费税,2024-04,1000.00,2024-05-20,2024-06-03\r\n"
+                                  "旧账,2019-01,1000.00,,2019-03-01\r\n"
+                                  "无日历,2026-12,1000.00,,2027-03-01\r\n";
+        const QString notice =
+            QStringLiteral("《国家税务总局办公厅关于明确2024年度申报纳税期限的通知》");
+        // Total surcharge and 备注 of each row.
+        const QStringList expected{
+            QStringLiteral("6.00 缴款期限：") + notice,
+            QStringLiteral("23.00 缴款期限：") + notice,
+            QStringLiteral("7.00 缴款期限2024-05-20与申报日历的2024-05-22不同（") + notice +
+                QStringLiteral("），按填写的日期计算"),
+            QStringLiteral("1.50 缴款期限为推算（另一算法：2月22日）"),
+            QStringLiteral(
+                "- 税款所属期：缴款期限在2027年，没有申报日历或节假日数据，请填写缴款期限"),
+        };
+        const auto described = [](const sheet::row_outcome& o) {
+            return (o.ok ? runtime::qstring(calc::default_text(o.figures.total_fee))
+                         : QStringLiteral("-")) +
+                   u' ' + runtime::qstring(sheet::describe(o, sheet::language::chinese));
+        };
+        const auto items_of = [&](const QString& file) {
+            QString problem;
+            const auto read = app::read_worksheet_file(file, QDate(), problem);
+            QStringList rows;
+            if (!read) {
+                rows << problem;
+                return rows;
+            }
+            for (const auto& item : read->items) {
+                rows << described(item.outcome);
+            }
+            return rows;
+        };
+
+        // The batch.
+        const QString batch_file = dir_.filePath(name);
+        {
+            std::istringstream in(input);
+            sheet::batch_job job(in);
+            QVERIFY(job.read_header());
+            std::ofstream out(batch_file.toStdString(), std::ios::binary);
+            sheet::workbook_sink book([&](std::string&) -> std::ostream* { return &out; });
+            const auto status =
+                name.endsWith(QStringLiteral(".csv")) ? job.run(out) : job.run(book);
+            QCOMPARE(status, sheet::batch_status::some_rows_failed);
+        }
+        QCOMPARE(items_of(batch_file), expected);
+
+        // The worksheet opens what the batch wrote, and saves it.
+        ui::worksheet::w_worksheet window;
+        QVERIFY(window.open_file(batch_file));
+        QStringList shown;
+        for (std::size_t r = 0; r < window.model().rows().size(); ++r) {
+            shown << described(window.model().outcome(r));
+        }
+        QCOMPARE(shown, expected);
+        const QString saved = dir_.filePath(QStringLiteral("saved ") + name);
+        QVERIFY(window.save_file(saved));
+        QCOMPARE(items_of(saved), expected);
+
+        // The audit sheet of the saved file says where each deadline comes from.
+        QString problem;
+        const auto sheet = app::read_worksheet_file(saved, QDate(), problem);
+        QVERIFY2(sheet, qPrintable(problem));
+        const QString text = ui::audit::audit_text(*sheet);
+        for (const QString& wanted :
+             {QStringLiteral("缴款期限依据："), notice + QStringLiteral("：第1、2项"),
+              QStringLiteral("推算：第4项"),
+              QStringLiteral("填写的缴款期限，与申报日历或推算的日期不同（见备注）：第3项"),
+              QStringLiteral("税款所属期=2024年第1季度　缴款期限=2024-04-18（申报日历）"),
+              QStringLiteral("缴款期限=2024-05-20（填写）"),
+              QStringLiteral("缴款期限=2019-02-26（推算）")}) {
+            QVERIFY2(text.contains(wanted), qPrintable(wanted + u'\n' + text));
+        }
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+            return;
+        }
+        QCOMPARE(ui::audit::export_audit_pdf(path("periods.pdf"), *sheet),
+                 ui::audit::audit_export_error::none);
+        const QString pdf = test::pdf_pages(path("periods.pdf"))
+                                .join(u'\f')
+                                .remove(u'\n')
+                                .normalized(QString::NormalizationForm_KC);
+        QVERIFY2(
+            pdf.contains(
+                (notice + QStringLiteral("：第1、2项")).normalized(QString::NormalizationForm_KC)),
+            qPrintable(pdf));
     }
 
     // A workbook as Excel holds it: dates as dates, amounts as numbers; its

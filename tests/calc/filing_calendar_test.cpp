@@ -260,18 +260,37 @@ TEST(DeadlineNote, NamesTheNoticeOrTheDerivationAndItsAlternative) {
     const struct {
         const char* period;
         const char* note;
+        const char* english;
     } cases[] = {
-        {"2025-12", "缴款期限：税总办征科函〔2025〕64号"},
-        {"2020-01", "缴款期限：税总函〔2020〕27号（湖北省除外）"},
-        {"2019-01", "缴款期限为推算（另一算法：2月22日）"},
-        {"2015-09", "缴款期限为推算（另一算法：10月26日）"},
-        {"2016-02", "缴款期限为推算"},
+        {"2025-12", "缴款期限：税总办征科函〔2025〕64号", "due_date from 税总办征科函〔2025〕64号"},
+        {"2020-01", "缴款期限：税总函〔2020〕27号（湖北省除外）",
+         "due_date from 税总函〔2020〕27号（湖北省除外）"},
+        {"2019-01", "缴款期限为推算（另一算法：2月22日）",
+         "due_date derived (推算; other rule: 2019-02-22)"},
+        {"2015-09", "缴款期限为推算（另一算法：10月26日）",
+         "due_date derived (推算; other rule: 2015-10-26)"},
+        {"2016-02", "缴款期限为推算", "due_date derived (推算)"},
     };
     for (const auto& c : cases) {
         const auto d = deadline_of(*parse_tax_period(c.period));
         ASSERT_TRUE(d.ok()) << c.period;
         EXPECT_EQ(deadline_note(*d), c.note) << c.period;
+        EXPECT_EQ(deadline_note(*d, note_language::english), c.english) << c.period;
     }
+}
+
+// The texts that state the rules name the years and the turning points of
+// the data and the constants the derivation uses, not copies of them.
+TEST(DeadlineNote, StatesTheCoverageAndTheRulesFromTheData) {
+    EXPECT_EQ(calendar_coverage_text(), "申报日历：2018年、2020年至2026年；推算：2004年至2026年的"
+                                        "其他年份；其他年份没有数据，须填写缴款期限");
+    const std::string rule = derivation_rule_text();
+    for (const char* part : {"基准日为15日（2008年及以前为10日", "实施细则第一百零九条",
+                             "2017年及以前按日历日顺延", "2018年起按工作日顺延"}) {
+        EXPECT_NE(rule.find(part), std::string::npos) << part << "\n" << rule;
+    }
+    EXPECT_EQ(chinese_weekday(2024y / May / 22), "星期三");
+    EXPECT_EQ(chinese_weekday(2026y / February / 24), "星期二");
 }
 
 } // namespace

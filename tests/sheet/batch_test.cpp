@@ -1,5 +1,7 @@
 #include "sheet/batch.h"
 
+#include "cell_printer.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -122,6 +124,94 @@ TEST(BatchSheet, RefusesAColumnNamedTwice) {
         EXPECT_EQ(r.problem, problem);
         EXPECT_EQ(r.out, "");
     }
+}
+
+// A sheet with 税款所属期 gets the 缴款期限 each row used: a filled one in the
+// row's empty cell, or in a column appended before the figures; a typed one
+// passed through; none where the calendar has no date or the row is cut
+// short. Read again, the output gives itself back: the same figures and notes
+// (but for a short row, which the output pads to the header's width).
+TEST(BatchSheet, WritesTheDeadlineATaxPeriodFilledAndReadsItBack) {
+    const std::string notice = "税总办征科函〔2024〕71号";
+    const std::tuple<const char*, std::string, std::string, bool> cases[] = {
+        {"chinese_with_a_deadline_column",
+         "项目,税款所属期,应缴税款金额,缴款期限,实际缴款日期\n"
+         "月,2025-04,1000,,2025-06-03\n"
+         "季,2025Q1,1000,,2025-04-28\n"
+         "改,2025-04,1000,2025-05-20,2025-06-03\n"
+         "无,2026-12,1000,,2027-01-20\n"
+         "未缴,2025-04,1000,,\n",
+         "项目,税款所属期,应缴税款金额,缴款期限,实际缴款日期," + chinese_results +
+             ",备注\n"
+             "月,2025-04,1000,2025-05-22,2025-06-03,0,12,12,0.00,6.00,6.00,1006.00,缴款期限：" +
+             notice +
+             "\n"
+             "季,2025Q1,1000,2025-04-18,2025-04-28,0,10,10,0.00,5.00,5.00,1005.00,缴款期限：" +
+             notice +
+             "\n"
+             "改,2025-04,1000,2025-05-20,2025-06-03,0,14,14,0.00,7.00,7.00,1007.00,"
+             "缴款期限2025-05-20与申报日历的2025-05-22不同（" +
+             notice +
+             "），按填写的日期计算\n"
+             "无,2026-12,1000,,2027-01-20,,,,,,,,"
+             "税款所属期：缴款期限在2027年，没有申报日历或节假日数据，请填写缴款期限\n"
+             "未缴,2025-04,1000,2025-05-22,,,,,,,,,实际缴款日期：未填写\n",
+         true},
+        {"a_short_row_keeps_its_cells",
+         "项目,税款所属期,应缴税款金额,缴款期限,实际缴款日期\n短,2025-04\n",
+         "项目,税款所属期,应缴税款金额,缴款期限,实际缴款日期," + chinese_results +
+             ",备注\n短,2025-04,,,,,,,,,,,行：有2格，表头有5格\n",
+         false},
+        {"english_without_a_deadline_column",
+         "amount,tax_period,pay_date\n1000,2025-04,2025-06-03\n1000,,2025-06-03\n",
+         "amount,tax_period,pay_date,due_date," + english_results +
+             ",error\n1000,2025-04,2025-06-03,2025-05-22,0,12,12,0.00,6.00,6.00,1006.00,"
+             "due_date from " +
+             notice + "\n1000,,2025-06-03,,,,,,,,,due_date: missing\n",
+         true},
+    };
+    for (const auto& [name, input, output, round_trips] : cases) {
+        SCOPED_TRACE(name);
+        const batch_run first = run_batch(input);
+        ASSERT_TRUE(first.header_ok) << first.problem;
+        EXPECT_EQ(first.out, output);
+        if (!round_trips) {
+            continue;
+        }
+        const batch_run again = run_batch(first.out);
+        ASSERT_TRUE(again.header_ok) << again.problem;
+        EXPECT_EQ(again.out, output);
+    }
+}
+
+// The same rows as typed cells: the filled 缴款期限 of a computed row is a
+// date, as a typed one is; in a row left out it is text, as all its cells.
+TEST(BatchSheet, WritesAFilledDeadlineAsATypedDate) {
+    struct recorder final : typed_sink {
+        std::vector<std::string> names;
+        std::vector<std::vector<cell>> rows;
+        bool header(const std::vector<std::string>& n) override {
+            names = n;
+            return true;
+        }
+        bool row(const std::vector<cell>& cells) override {
+            rows.push_back(cells);
+            return true;
+        }
+        bool finish(const std::vector<cell>&) override { return true; }
+        [[nodiscard]] std::string problem() const override { return {}; }
+    };
+    std::istringstream in("amount,tax_period,pay_date\n1000,2025-04,2025-06-03\n1000,2025-04,\n");
+    batch_job job(in);
+    ASSERT_TRUE(job.read_header());
+    recorder out;
+    EXPECT_EQ(job.run(out), batch_status::some_rows_failed);
+    ASSERT_EQ(out.names.at(3), "due_date");
+    ASSERT_EQ(out.rows.size(), 2U);
+    EXPECT_EQ(out.rows[0][3],
+              cell::of_date(calc::date{std::chrono::year{2025}, std::chrono::month{5},
+                                       std::chrono::day{22}}));
+    EXPECT_EQ(out.rows[1][3], cell::of_text("2025-05-22"));
 }
 
 } // namespace

@@ -173,5 +173,140 @@ TEST(EvaluateRow, PaymentDateFillsOnlyAnEmptyPayDate) {
     EXPECT_FALSE(evaluate_row({.amount = "100", .pay_date = "2001-04-30"}, payment).ok);
 }
 
+// The 税款所属期 fills an empty 缴款期限 from the filing calendar, a typed one
+// stands and is checked, and nothing is guessed. Published 2024: May the
+// 22nd, April the 18th; 2019-01 is derived: the 26th of February by the
+// working-day rule, the 22nd by the calendar rule.
+TEST(EvaluateRow, TakesTheDeadlineFromTheTaxPeriod) {
+    const std::string notice = "《国家税务总局办公厅关于明确2024年度申报纳税期限的通知》";
+    const std::tuple<const char*, row_texts, std::string, std::string> cases[] = {
+        {"month_filled",
+         {.amount = "1000", .pay_date = "2024-06-03", .tax_period = "2024-04"},
+         "0+12 6.00 0.50 缴款期限：" + notice,
+         "due_date from " + notice},
+        {"quarter_filled",
+         {.amount = "1000", .pay_date = "2024-06-03", .tax_period = "2024Q1"},
+         "0+46 23.00 0.50 缴款期限：" + notice,
+         "due_date from " + notice},
+        {"derived_the_rules_differ",
+         {.amount = "1000", .pay_date = "2019-03-01", .tax_period = "2019-01"},
+         "0+3 1.50 0.50 缴款期限为推算（另一算法：2月22日）",
+         "due_date derived (推算; other rule: 2019-02-22)"},
+        {"typed_the_same",
+         {.amount = "1000",
+          .due_date = "2024-05-22",
+          .pay_date = "2024-06-03",
+          .tax_period = "2024-04"},
+         "0+12 6.00 0.50 缴款期限：" + notice,
+         "due_date from " + notice},
+        {"typed_another_day_stands",
+         {.amount = "1000",
+          .due_date = "2024-05-20",
+          .pay_date = "2024-06-03",
+          .tax_period = "2024-04"},
+         "0+14 7.00 0.50 缴款期限2024-05-20与申报日历的2024-05-22不同（" + notice +
+             "），按填写的日期计算",
+         "due_date 2024-05-20 differs from the filing calendar's 2024-05-22 (" + notice +
+             "); the date given is used"},
+        {"typed_over_a_derived_day",
+         {.amount = "1000",
+          .due_date = "2019-02-22",
+          .pay_date = "2019-03-01",
+          .tax_period = "2019-01"},
+         "0+7 3.50 0.50 缴款期限2019-02-22与推算的2019-02-26不同（另一算法：2月22日），"
+         "按填写的日期计算",
+         "due_date 2019-02-22 differs from the derived 2019-02-26 (推算; other rule: "
+         "2019-02-22); the date given is used"},
+        {"typed_in_a_year_without_data",
+         {.amount = "1000",
+          .due_date = "2027-01-15",
+          .pay_date = "2027-01-20",
+          .tax_period = "2026-12"},
+         "0+5 2.50 0.50",
+         ""},
+        {"paid_in_time",
+         {.amount = "1000", .pay_date = "2024-05-22", .tax_period = "2024-04"},
+         "0+0 0.00 0.50 未逾期；缴款期限：" + notice,
+         "due_date from " + notice},
+        // A row by the form's dates or by day counts keeps the period as a label.
+        {"label_beside_start_and_end",
+         {.amount = "1000",
+          .start_date = "2024-05-23",
+          .end_date = "2024-06-04",
+          .tax_period = "not a period"},
+         "0+12 6.00 0.50",
+         ""},
+        {"label_beside_day_counts",
+         {.amount = "1000", .days_before = "0", .days_after = "12", .tax_period = "2024-04"},
+         "0+12 6.00 0.50",
+         ""},
+    };
+    for (const auto& [name, cells, chinese, english] : cases) {
+        SCOPED_TRACE(name);
+        const row_outcome r = evaluate_row(cells);
+        ASSERT_TRUE(r.ok) << describe(r, language::english);
+        EXPECT_EQ(summary(r), chinese);
+        EXPECT_EQ(describe(r, language::english), english);
+    }
+}
+
+// A period that cannot give the deadline leaves the row without figures, in
+// both languages, and names no missing 缴款期限 besides.
+TEST(EvaluateRow, SaysWhyATaxPeriodGivesNoDeadline) {
+    const std::tuple<const char*, row_texts, const char*, const char*> cases[] = {
+        {"no_data",
+         {.amount = "1000", .pay_date = "2027-03-01", .tax_period = "2026-12"},
+         "tax_period: no filing calendar or holiday data for 2027; type the due_date",
+         "税款所属期：缴款期限在2027年，没有申报日历或节假日数据，请填写缴款期限"},
+        {"no_data_before_the_holidays",
+         {.amount = "1000", .pay_date = "2004-03-01", .tax_period = "2003Q3"},
+         "tax_period: no filing calendar or holiday data for 2003; type the due_date",
+         "税款所属期：缴款期限在2003年，没有申报日历或节假日数据，请填写缴款期限"},
+        {"no_such_month",
+         {.amount = "1000", .pay_date = "2024-06-03", .tax_period = "2024-13"},
+         "tax_period: no such period",
+         "税款所属期：没有这个所属期"},
+        // A date pasted one column too far left is no period, even beside a
+        // typed 缴款期限.
+        {"a_date_beside_a_typed_deadline",
+         {.amount = "1000", .due_date = "2024-06-03", .tax_period = "2024-05-15"},
+         "tax_period: not a tax period (2024-04, 2024年4月, 2024Q1 or 2024年第1季度); "
+         "pay_date: missing",
+         "税款所属期：不是税款所属期（2024-04、2024年4月、2024Q1或2024年第1季度）；"
+         "实际缴款日期：未填写"},
+        {"a_bad_typed_deadline_is_told_alone",
+         {.amount = "1000",
+          .due_date = "2024-5-20",
+          .pay_date = "2024-06-03",
+          .tax_period = "2024-04"},
+         "due_date: not a yyyy-mm-dd date",
+         "缴款期限：不是yyyy-mm-dd格式的日期"},
+        {"filled_but_not_paid",
+         {.amount = "1000", .tax_period = "2024-04"},
+         "pay_date: missing",
+         "实际缴款日期：未填写"},
+        {"beside_a_second_pair",
+         {.amount = "1000",
+          .due_date = "2024-05-22",
+          .start_date = "2024-05-23",
+          .tax_period = "2024-04"},
+         "due_date/pay_date and start_date/end_date: give only one of the two pairs",
+         "缴款期限/实际缴款日期和起始日期/终止日期：只能填写其中一组"},
+    };
+    for (const auto& [name, cells, english, chinese] : cases) {
+        SCOPED_TRACE(name);
+        const row_outcome r = evaluate_row(cells);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(describe(r, language::english), english);
+        EXPECT_EQ(describe(r, language::chinese), chinese);
+    }
+    // The sheet's payment date completes a row that gives only its period.
+    const row_outcome paid =
+        evaluate_row({.amount = "1000", .tax_period = "2024-04"}, day(2024, 6, 3));
+    ASSERT_TRUE(paid.ok);
+    EXPECT_EQ(paid.figures.total_days, 12);
+    EXPECT_EQ(paid.deadline.origin, deadline_origin::filled);
+}
+
 } // namespace
 } // namespace orvandel::sheet

@@ -1,5 +1,6 @@
 #include "ui/audit/audit_content.h"
 
+#include "calc/deadline_note.h"
 #include "calc/fee.h"
 #include "calc/form_labels.h"
 #include "calc/law.h"
@@ -11,7 +12,10 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <optional>
+#include <string_view>
+#include <utility>
 
 namespace orvandel::ui::audit {
 namespace {
@@ -56,16 +60,43 @@ QString item_heading(std::size_t index, const QString& name) {
     return name.isEmpty() ? heading : heading + one_line(name);
 }
 
+// Where an item's 缴款期限 comes from, in a word or two after the date; its
+// note names the document. The calendar's date is tagged alike whether it was
+// filled in or typed (as in a file the batch wrote), so that a sheet reads the
+// same after the round trip. Empty when no 税款所属期 bears on it.
+QString deadline_tag(const sheet::row_deadline& d) {
+    using sheet::deadline_origin;
+    const bool published = d.calendar.rule == calc::deadline_rule::published;
+    switch (d.origin) {
+    case deadline_origin::filled:
+    case deadline_origin::confirmed:
+        return QStringLiteral("（%1）").arg(published ? QStringLiteral("申报日历")
+                                                      : qstring(calc::derived_source));
+    case deadline_origin::differs:
+    case deadline_origin::unchecked:
+        return QStringLiteral("（填写）");
+    case deadline_origin::typed:
+        break;
+    }
+    return {};
+}
+
 // The period as the item gave it.
 line period_line(const audit_item& item) {
     const calc::late_fee_input& input = item.outcome.input;
+    const sheet::row_deadline& deadline = item.outcome.deadline;
     QString text;
     switch (item.outcome.basis) {
     case sheet::period_basis::due_and_paid:
+        if (deadline.origin != sheet::deadline_origin::typed) {
+            text = QStringLiteral("税款所属期=") +
+                   qstring(calc::chinese_tax_period(deadline.period)) + gap;
+        }
         // The engine counts from the day after the due date to the day after
         // payment, not counted: one day back gives the dates as written.
-        text = QStringLiteral("缴款期限=") + date_text(calc::law_day_of(input.start_date)) + gap +
-               QStringLiteral("实际缴款日期=") + date_text(calc::law_day_of(input.end_date));
+        text += QStringLiteral("缴款期限=") + date_text(calc::law_day_of(input.start_date)) +
+                deadline_tag(deadline) + gap + QStringLiteral("实际缴款日期=") +
+                date_text(calc::law_day_of(input.end_date));
         break;
     case sheet::period_basis::start_and_end:
         text = labelled(form_labels::start_date_label, date_text(input.start_date)) + gap +
@@ -139,6 +170,78 @@ QString day_rule(const audit_items& sheet) {
     return rule + QStringLiteral("。");
 }
 
+// "第1至3、5、6项": the items' places in the list, runs of three or more
+// written as one span.
+QString item_numbers(const std::vector<std::size_t>& indexes) {
+    QStringList parts;
+    for (std::size_t i = 0; i < indexes.size();) {
+        std::size_t last = i;
+        while (last + 1 < indexes.size() && indexes[last + 1] == indexes[last] + 1) {
+            ++last;
+        }
+        if (last >= i + 2) {
+            parts << QStringLiteral("%1至%2").arg(indexes[i] + 1).arg(indexes[last] + 1);
+            i = last + 1;
+        } else {
+            parts << QString::number(indexes[i] + 1);
+            ++i;
+        }
+    }
+    return QStringLiteral("第") + parts.join(QStringLiteral("、")) + QStringLiteral("项");
+}
+
+// The documents the computed items' 缴款期限 come from, each with the items
+// it gave a date, in order of first use; then the derived ones, then those
+// typed over another date of the calendar. Empty when no item has a
+// 税款所属期.
+std::vector<line> deadline_source_lines(const audit_items& sheet) {
+    std::vector<std::pair<std::string_view, std::vector<std::size_t>>> sources;
+    std::vector<std::size_t> differing;
+    bool derived = false;
+    for (std::size_t i = 0; i < sheet.items.size(); ++i) {
+        const sheet::row_outcome& o = sheet.items[i].outcome;
+        if (!o.ok) {
+            continue;
+        }
+        if (o.deadline.origin == sheet::deadline_origin::differs) {
+            differing.push_back(i);
+            continue;
+        }
+        if (!sheet::has_deadline_note(o.deadline)) {
+            continue;
+        }
+        const std::string_view source = o.deadline.calendar.source;
+        derived |= o.deadline.calendar.rule != calc::deadline_rule::published;
+        auto found = std::find_if(sources.begin(), sources.end(),
+                                  [&](const auto& s) { return s.first == source; });
+        if (found == sources.end()) {
+            sources.push_back({source, {}});
+            found = sources.end() - 1;
+        }
+        found->second.push_back(i);
+    }
+    if (sources.empty() && differing.empty()) {
+        return {};
+    }
+    std::vector<line> lines{{style::body, QStringLiteral("缴款期限依据："), {}, false}};
+    for (const auto& [source, items] : sources) {
+        lines.push_back(
+            {style::body, qstring(source) + QStringLiteral("：") + item_numbers(items), {}, true});
+    }
+    if (!differing.empty()) {
+        lines.push_back({style::body,
+                         QStringLiteral("填写的缴款期限，与申报日历或推算的日期不同（见备注）：") +
+                             item_numbers(differing),
+                         {},
+                         true});
+    }
+    if (derived) {
+        lines.push_back(
+            {style::body, qstring(calc::derivation_rule_text()) + QStringLiteral("。"), {}, true});
+    }
+    return lines;
+}
+
 std::vector<block> start_blocks(const audit_items& sheet) {
     block start;
     start.lines.push_back({style::title, title_text, {}, false});
@@ -153,6 +256,9 @@ std::vector<block> start_blocks(const audit_items& sheet) {
     basis.lines.push_back(
         {style::body, QStringLiteral("计算依据：") + qstring(form_labels::legal_basis), {}, false});
     basis.lines.push_back({style::body, QStringLiteral("天数计算：") + day_rule(sheet), {}, false});
+    for (line& l : deadline_source_lines(sheet)) {
+        basis.lines.push_back(std::move(l));
+    }
     return {start, basis};
 }
 

@@ -47,6 +47,7 @@ const std::array<QString, shown_column_count> widest_cell{
     QStringLiteral("2024-03-15"),
     QStringLiteral("999999"),
     QStringLiteral("999999"),
+    QStringLiteral("2024年第1季度"),
     QStringLiteral("999999"),
     QStringLiteral("99,999,999.99"),
     QStringLiteral("99,999,999.99"),
@@ -306,6 +307,9 @@ void w_worksheet::build_actions() {
                            &w_worksheet::insert_rows);
     act_delete_rows = make(QStringLiteral("删除行(&D)"), QKeySequence(QStringLiteral("Ctrl+-")),
                            &w_worksheet::delete_rows);
+    act_calendar =
+        make(QStringLiteral("申报日历(&L)…"), QKeySequence(QStringLiteral("Ctrl+Shift+L")), [] {});
+    act_calendar->setEnabled(false);
 }
 
 void w_worksheet::build_menus() {
@@ -329,6 +333,8 @@ void w_worksheet::build_menus() {
     edit->addSeparator();
     edit->addAction(act_insert_rows);
     edit->addAction(act_delete_rows);
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("工具(&T)"));
+    tools->addAction(act_calendar);
 
     table->setContextMenuPolicy(Qt::ActionsContextMenu);
     table->addActions({act_copy, act_paste, act_clear, act_insert_rows, act_delete_rows});

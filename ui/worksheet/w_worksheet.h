@@ -103,6 +103,8 @@ public:
     QAction* act_clear = nullptr;
     QAction* act_insert_rows = nullptr;
     QAction* act_delete_rows = nullptr;
+    // The filing calendar window, enabled when the application wires it in.
+    QAction* act_calendar = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -2,6 +2,7 @@
 
 #include "ui/worksheet/worksheet_commands.h"
 
+#include "calc/deadline_note.h"
 #include "calc/number_text.h"
 #include "calc/pasted_text.h"
 #include "calc/split.h"
@@ -26,6 +27,8 @@ using sheet::column_kind;
 const QColor bad_background(0xfd, 0xe2, 0xe2);
 const QColor bad_text(0xb0, 0x1c, 0x1c);
 const QColor result_text(0x55, 0x55, 0x55);
+const QColor filled_text(0x1f, 0x5f, 0xa8);    // a 缴款期限 the filing calendar filled in
+const QColor differing_text(0x9a, 0x5b, 0x00); // a typed 缴款期限 the calendar disagrees with
 
 // Text typed or pasted into a column, in the form the column takes: an
 // amount "12345.67", a date "2024-03-01", a day count as given. Text that
@@ -72,6 +75,33 @@ column shown_for(column c) {
     default:
         return c;
     }
+}
+
+// What the 缴款期限 cell's tooltip says of where the date comes from; empty
+// when no 税款所属期 bears on it.
+QString deadline_tip(const sheet::row_deadline& d) {
+    using sheet::deadline_origin;
+    const QString period = runtime::qstring(calc::chinese_tax_period(d.period));
+    std::string note;
+    sheet::append_deadline_note(note, d, sheet::language::chinese);
+    switch (d.origin) {
+    case deadline_origin::filled:
+        return QStringLiteral("按税款所属期%1填入；%2。在此填写日期则按填写的日期计算。")
+            .arg(period, runtime::qstring(note));
+    case deadline_origin::confirmed:
+        return QStringLiteral("与税款所属期%1的缴款期限相同；%2。")
+            .arg(period, runtime::qstring(note));
+    case deadline_origin::differs:
+        return runtime::qstring(note) + QStringLiteral("。清空后按税款所属期%1填入。").arg(period);
+    case deadline_origin::unchecked:
+        return QStringLiteral("税款所属期%1的缴款期限在%2年，没有申报日历或节假日数据可以核对，"
+                              "按填写的日期计算。")
+            .arg(period)
+            .arg(sheet::due_year(d));
+    case deadline_origin::typed:
+        break;
+    }
+    return {};
 }
 
 // The characters of a title on its first line; 0 keeps it on one line.
@@ -183,6 +213,9 @@ std::string worksheet_model::file_text(std::size_t row, sheet::column c) const {
     const bool result =
         f.use == sheet::column_use::result || (f.use == sheet::column_use::input_or_result && o.ok);
     if (!result) {
+        if (c == column::due_date && o.deadline.origin == sheet::deadline_origin::filled) {
+            return calc::format_date_text(o.deadline.calendar.deadline).value_or(std::string());
+        }
         return std::string(rows_.text(row, c));
     }
     if (c == column::error) {
@@ -301,6 +334,16 @@ QVariant worksheet_model::data(const QModelIndex& index, int role) const {
         if (bad_cell(o, c)) {
             return QBrush(bad_text);
         }
+        if (col == column::due_date) {
+            switch (o.deadline.origin) {
+            case sheet::deadline_origin::filled:
+                return QBrush(filled_text);
+            case sheet::deadline_origin::differs:
+                return QBrush(differing_text);
+            default:
+                break;
+            }
+        }
         // Day counts a row's dates gave, and dates converted from the
         // form's, are not what was typed there.
         const bool dates_converted =
@@ -319,6 +362,9 @@ QVariant worksheet_model::data(const QModelIndex& index, int role) const {
         const sheet::row_outcome& o = outcome(row);
         if (bad_cell(o, c) || (col == column::error && !o.reading_note.empty())) {
             return runtime::qstring(sheet::describe(o, sheet::language::chinese));
+        }
+        if (col == column::due_date && o.deadline.origin != sheet::deadline_origin::typed) {
+            return deadline_tip(o.deadline);
         }
         if ((col == column::due_date || col == column::pay_date) && by_start_and_end(row)) {
             return QStringLiteral("按文件中的起始日期%1（计入）和终止日期%2（不计入）换算；"
@@ -526,6 +572,8 @@ void worksheet_model::clear_cells(const QModelIndexList& cells) {
             add_edit(edits, row, *slot, {});
         }
     }
+    // A 缴款期限 the calendar filled shows a date but holds none: no change.
+    std::erase_if(edits, [&](const cell_edit& e) { return rows_.text(e.row, e.slot) == e.text; });
     edit_cells(std::move(edits), QStringLiteral("清除"));
 }
 

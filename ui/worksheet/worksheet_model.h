@@ -3,14 +3,20 @@
 // undoable commands of worksheet_commands.h on the model's QUndoStack.
 //
 // Columns, in order: 项目, 应缴税款金额, 缴款期限, 实际缴款日期, the two day
-// counts (given for a row without dates, results otherwise), 合计滞纳天数, the
-// three surcharges, 税款与滞纳金合计, 每多滞纳一日增加 and 备注; then the
-// columns of the opened file that the sheet does not know, kept as text.
+// counts (given for a row without dates, results otherwise), 税款所属期,
+// 合计滞纳天数, the three surcharges, 税款与滞纳金合计, 每多滞纳一日增加 and
+// 备注; then the columns of the opened file that the sheet does not know,
+// kept as text. 税款所属期 follows the columns that were there before it, so
+// that blocks pasted in their order still land where they did.
 //
 // A row opened from a file by 起始日期/终止日期 (the form's meaning) keeps
 // those two dates and is computed by them; its 缴款期限 and 实际缴款日期 show
 // the same period in the law's terms (one day earlier each). Editing either
 // date turns the row into one by 缴款期限/实际缴款日期.
+//
+// A row with a 税款所属期 and an empty 缴款期限 shows the filing calendar's
+// date there, in another colour, with its source as the tooltip; a date typed
+// over it is kept as typed (sheet/row_deadline.h). Files hold the date shown.
 #pragma once
 
 #include "ui/worksheet/row_store.h"
@@ -32,20 +38,12 @@
 namespace orvandel::ui::worksheet {
 
 // The sheet's columns that the worksheet always shows, in order.
-inline constexpr std::array<sheet::column, 13> shown_columns{
-    sheet::column::item,
-    sheet::column::amount,
-    sheet::column::due_date,
-    sheet::column::pay_date,
-    sheet::column::days_before,
-    sheet::column::days_after,
-    sheet::column::total_days,
-    sheet::column::fee_before,
-    sheet::column::fee_after,
-    sheet::column::total_fee,
-    sheet::column::tax_and_fee_total,
-    sheet::column::one_more_day,
-    sheet::column::error,
+inline constexpr std::array<sheet::column, 14> shown_columns{
+    sheet::column::item,         sheet::column::amount,      sheet::column::due_date,
+    sheet::column::pay_date,     sheet::column::days_before, sheet::column::days_after,
+    sheet::column::tax_period,   sheet::column::total_days,  sheet::column::fee_before,
+    sheet::column::fee_after,    sheet::column::total_fee,   sheet::column::tax_and_fee_total,
+    sheet::column::one_more_day, sheet::column::error,
 };
 inline constexpr int shown_column_count = static_cast<int>(shown_columns.size());
 
@@ -93,7 +91,8 @@ public:
     // 缴款期限/实际缴款日期.
     [[nodiscard]] std::string shown_text(std::size_t row, int column) const;
     // The text of a sheet column as a file keeps it: what was typed for the
-    // inputs, plain figures ("12345.67") for the results.
+    // inputs (for an empty 缴款期限, the date its 税款所属期 filled in), plain
+    // figures ("12345.67") for the results.
     [[nodiscard]] std::string file_text(std::size_t row, sheet::column c) const;
 
     // 缴款日期: the day used for rows without an 实际缴款日期. Changing it

@@ -4,7 +4,9 @@
 
 #include "audit_items_for_tests.h"
 
+#include "runtime/engine_text.h"
 #include "runtime/fonts.h"
+#include "sheet/row.h"
 #include "ui/audit/audit_sheet.h"
 
 #include <QCoreApplication>
@@ -288,6 +290,40 @@ private slots:
             QVERIFY2(text.contains(wanted), qPrintable(text));
         }
         QVERIFY(!text.contains(QStringLiteral("页")));
+    }
+
+    // The sheet's start lists the documents the deadlines come from, with
+    // the items of each in runs; a sheet without periods has no such list.
+    void deadline_sources_at_the_start() {
+        const auto item = [](const char* period, const char* due, const char* paid) {
+            ui::audit::audit_item i;
+            i.outcome = sheet::evaluate_row(
+                {.amount = "1000", .due_date = due, .pay_date = paid, .tax_period = period});
+            i.note = runtime::qstring(sheet::describe(i.outcome, sheet::language::chinese));
+            return i;
+        };
+        const ui::audit::audit_items sheet = sheet_of(
+            {item("2024-01", "", "2024-06-03"), item("2024-02", "", "2024-06-03"),
+             item("2024Q1", "2024-04-18", "2024-06-03"), item("", "2024-03-15", "2024-06-03"),
+             item("2019-01", "", "2019-03-01"), item("2024-05", "", "2024-07-01")});
+        const QString text = ui::audit::audit_text(sheet);
+        for (const QString& wanted : {
+                 QStringLiteral("缴款期限依据：\n"),
+                 QStringLiteral(
+                     "《国家税务总局办公厅关于明确2024年度申报纳税期限的通知》：第1至3、6项\n"),
+                 QStringLiteral("推算：第5项\n"),
+                 QStringLiteral("推算：基准日为15日（2008年及以前为10日"),
+                 QStringLiteral("税款所属期=2024年第1季度　缴款期限=2024-04-18（申报日历）"),
+                 QStringLiteral("备注：缴款期限为推算（另一算法：2月22日）\n"),
+             }) {
+            QVERIFY2(text.contains(wanted), qPrintable(wanted + u'\n' + text));
+        }
+        // The row without a period keeps its line as before.
+        QVERIFY(
+            text.contains(QStringLiteral("\n　　缴款期限=2024-03-15　实际缴款日期=2024-06-03\n")));
+        const QString plain =
+            ui::audit::audit_text(sheet_of({item("", "2024-03-15", "2024-06-03")}));
+        QVERIFY(!plain.contains(QStringLiteral("缴款期限依据")));
     }
 };
 

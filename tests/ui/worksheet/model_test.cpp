@@ -72,7 +72,8 @@ private slots:
         ws::worksheet_model model;
         model.set_payment_date(runtime::to_calc_date(QDate(2024, 3, 15)));
         fill(model, {cells});
-        const QStringList all = shown_row(model, 0).split(u'|');
+        QStringList all = shown_row(model, 0).split(u'|');
+        QCOMPARE(all.takeAt(ws::view_column(sheet::column::tax_period)), QString());
         const QString figures = all.mid(4).join(u'|');
         if (QString(QTest::currentDataTag()) == QLatin1String("dates_and_day_counts")) {
             // Two pairs: no figure, and the note says which pairs.
@@ -152,16 +153,16 @@ private slots:
         ws::totals_model totals(model);
         QCOMPARE(totals.text(0), QStringLiteral("合计（4行）"));
         QCOMPARE(totals.text(1), QStringLiteral("129.97")); // 3 × 9.99 + 100
-        QCOMPARE(totals.text(8), QStringLiteral("0.50"));   // 0.00 × 3 + 0.50
-        QCOMPARE(totals.text(9), QStringLiteral("0.50"));
-        QCOMPARE(totals.text(10), QStringLiteral("130.47"));
-        QCOMPARE(totals.text(11), QStringLiteral("0.08")); // 0.01 × 3 + 0.05
-        QCOMPARE(totals.text(12), QStringLiteral("另有1行有误，未计入合计"));
+        QCOMPARE(totals.text(9), QStringLiteral("0.50"));   // 0.00 × 3 + 0.50
+        QCOMPARE(totals.text(10), QStringLiteral("0.50"));
+        QCOMPARE(totals.text(11), QStringLiteral("130.47"));
+        QCOMPARE(totals.text(12), QStringLiteral("0.08")); // 0.01 × 3 + 0.05
+        QCOMPARE(totals.text(13), QStringLiteral("另有1行有误，未计入合计"));
         // Fixing the bad row takes it into the sums at once.
         QVERIFY(model.setData(model.index(3, 1), QStringLiteral("1000"), Qt::EditRole));
         QCOMPARE(totals.text(0), QStringLiteral("合计（5行）"));
         QCOMPARE(totals.text(1), QStringLiteral("1,129.97"));
-        QCOMPARE(totals.text(12), QString());
+        QCOMPARE(totals.text(13), QString());
     }
 
     // Changing 缴款日期 recomputes every row without a pay date, and the totals.
@@ -171,13 +172,13 @@ private slots:
         fill(model, {row("", "1000", "2024-03-01", ""), row("", "1000", "2024-03-01", "2024-03-02"),
                      row("", "2000", "2024-03-01", "")});
         ws::totals_model totals(model);
-        QCOMPARE(totals.text(9), QStringLiteral("21.50")); // 7.00 + 0.50 + 14.00
+        QCOMPARE(totals.text(10), QStringLiteral("21.50")); // 7.00 + 0.50 + 14.00
         QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
         model.set_payment_date(runtime::to_calc_date(QDate(2024, 3, 21)));
         QCOMPARE(changed.count(), 1);
-        QCOMPARE(shown_row(model, 0).split(u'|')[6], QStringLiteral("20"));
-        QCOMPARE(shown_row(model, 1).split(u'|')[6], QStringLiteral("1"));
-        QCOMPARE(totals.text(9), QStringLiteral("30.50")); // 10.00 + 0.50 + 20.00
+        QCOMPARE(shown_row(model, 0).split(u'|')[7], QStringLiteral("20"));
+        QCOMPARE(shown_row(model, 1).split(u'|')[7], QStringLiteral("1"));
+        QCOMPARE(totals.text(10), QStringLiteral("30.50")); // 10.00 + 0.50 + 20.00
         // Not a change to the sheet: nothing to undo.
         QCOMPARE(model.undo_stack().count(), 0);
     }
@@ -208,7 +209,7 @@ private slots:
         } else if (change == QLatin1String("sort")) {
             model.sort(0, Qt::AscendingOrder);
         } else {
-            model.clear_cells({model.index(0, 1), model.index(1, 4), model.index(1, 11)});
+            model.clear_cells({model.index(0, 1), model.index(1, 4), model.index(1, 12)});
         }
         const QStringList after = snapshot(model);
         QVERIFY(after != before);
@@ -227,7 +228,7 @@ private slots:
         fill(model,
              {row("nine", "9", "", "", "0", "1"), row("bad", "x", "", "", "0", "1"),
               row("thousand", "1000", "", "", "0", "1"), row("hundred", "100", "", "", "0", "1")});
-        model.sort(9, Qt::DescendingOrder); // 合计应加征滞纳金
+        model.sort(10, Qt::DescendingOrder); // 合计应加征滞纳金
         QStringList items;
         for (std::size_t r = 0; r < 4; ++r) {
             items << runtime::qstring(model.shown_text(r, 0));
@@ -244,6 +245,75 @@ private slots:
         store.append(texts);
         QCOMPARE(store.text(0, sheet::column::item).size(), std::size_t{65535});
         QCOMPARE(store.text(0, sheet::column::amount).size(), std::size_t{65534});
+    }
+
+    // A 税款所属期 fills an empty 缴款期限 in another colour, its source in
+    // the tooltip; a date typed over it stays as typed and is checked; a
+    // filled date clears to nothing and changes with its period.
+    void deadline_from_the_tax_period() {
+        const auto with_period = [](const char* period, const char* due, const char* pay) {
+            ws::row_cells cells = row("", "1000", due, pay);
+            cells[ws::slot_of(sheet::column::tax_period)] = period;
+            return cells;
+        };
+        ws::worksheet_model model;
+        model.set_payment_date(runtime::to_calc_date(QDate(2024, 6, 3)));
+        fill(model, {with_period("2024Q1", "", ""), with_period("2024-04", "2024-05-20", ""),
+                     with_period("2026-12", "", "")});
+        const int due = ws::view_column(sheet::column::due_date);
+        const int note = ws::view_column(sheet::column::error);
+        const int days = ws::view_column(sheet::column::total_days);
+        const QString notice =
+            QStringLiteral("《国家税务总局办公厅关于明确2024年度申报纳税期限的通知》");
+        const auto shown = [&](std::size_t r, int c) {
+            return runtime::qstring(model.shown_text(r, c));
+        };
+        const auto colour = [&](int r) {
+            return model.index(r, due).data(Qt::ForegroundRole).value<QBrush>().color();
+        };
+
+        // A quarter: due in April, filled from the published calendar.
+        QCOMPARE(shown(0, due), QStringLiteral("2024-04-18"));
+        QCOMPARE(shown(0, days), QStringLiteral("46"));
+        QCOMPARE(shown(0, note), QStringLiteral("缴款期限：") + notice);
+        const QString tip = model.index(0, due).data(Qt::ToolTipRole).toString();
+        QVERIFY2(
+            tip.startsWith(QStringLiteral("按税款所属期2024年第1季度填入；缴款期限：") + notice),
+            qPrintable(tip));
+        QVERIFY(model.index(0, due).data(Qt::BackgroundRole).isNull());
+        const QColor filled = colour(0);
+
+        // A typed deadline that differs stands, in a colour of its own.
+        QCOMPARE(shown(1, days), QStringLiteral("14"));
+        QCOMPARE(shown(1, note), QStringLiteral("缴款期限2024-05-20与申报日历的2024-05-22不同（") +
+                                     notice + QStringLiteral("），按填写的日期计算"));
+        QVERIFY(colour(1) != filled && colour(1).isValid() && filled.isValid());
+
+        // No data: the period is the bad cell and the row has no figures.
+        QVERIFY(!model.index(2, ws::view_column(sheet::column::tax_period))
+                     .data(Qt::BackgroundRole)
+                     .isNull());
+        QCOMPARE(shown(2, note),
+                 QStringLiteral(
+                     "税款所属期：缴款期限在2027年，没有申报日历或节假日数据，请填写缴款期限"));
+
+        // Clearing a filled date changes nothing; a new period fills anew.
+        model.clear_cells({model.index(0, due)});
+        QCOMPARE(model.undo_stack().count(), 0);
+        QVERIFY(model.setData(model.index(0, ws::view_column(sheet::column::tax_period)),
+                              QStringLiteral("2024-05"), Qt::EditRole));
+        QCOMPARE(shown(0, due), QStringLiteral("2024-06-19"));
+
+        // Typed over, the date stays as typed and the note names both.
+        QVERIFY(model.setData(model.index(0, due), QStringLiteral("2024/5/31"), Qt::EditRole));
+        QCOMPARE(runtime::qstring(model.rows().text(0, sheet::column::due_date)),
+                 QStringLiteral("2024-05-31"));
+        QCOMPARE(model.outcome(0).deadline.origin, sheet::deadline_origin::differs);
+        QVERIFY(shown(0, note).startsWith(
+            QStringLiteral("缴款期限2024-05-31与申报日历的2024-06-19不同")));
+        model.undo_stack().undo();
+        QCOMPARE(model.outcome(0).deadline.origin, sheet::deadline_origin::filled);
+        QCOMPARE(colour(0), filled);
     }
 };
 

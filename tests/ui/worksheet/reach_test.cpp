@@ -116,7 +116,7 @@ private slots:
         } else {
             QCOMPARE(first.mid(2, 2).join(u'|'), QStringLiteral("2001-04-20|2001-05-09"));
         }
-        QCOMPARE(first[9], total_fee);
+        QCOMPARE(first[ws::view_column(sheet::column::total_fee)], total_fee);
         QVERIFY(sheet->model().undo_stack().isClean());
         sheet->close();
         QTRY_VERIFY(application.w_worksheet.isNull());

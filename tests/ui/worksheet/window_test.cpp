@@ -67,7 +67,8 @@ private slots:
         QCOMPARE(
             (*sheet)->table->model()->headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString(),
             QStringLiteral("缴款期限是不加收滞纳金的最后一天，滞纳天数从其次日起算"
-                           "（《税收征收管理法实施细则》第七十五条）。"));
+                           "（《税收征收管理法实施细则》第七十五条）；空着时按税款所属期从申报日历"
+                           "填入。"));
     }
 
     // Typing replaces the cell; Enter keeps it and moves down.
@@ -77,7 +78,7 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCoreApplication::processEvents(); // the editor commits on the next turn
         QCOMPARE(cell(*sheet, 0, 1), QStringLiteral("250.00"));
-        QCOMPARE(cell(*sheet, 0, 9), QStringLiteral("1.25"));
+        QCOMPARE(cell(*sheet, 0, 10), QStringLiteral("1.25"));
         QCOMPARE(current(*sheet), QPoint(1, 1));
         QCOMPARE(QApplication::focusWidget(), (*sheet)->table); // not editing
     }
@@ -106,7 +107,7 @@ private slots:
         QTest::keyClick((*sheet)->table, Qt::Key_Delete);
         QCOMPARE(cell(*sheet, 0, 1), QString());
         QCOMPARE(cell(*sheet, 1, 2), QString());
-        QCOMPARE(cell(*sheet, 0, 12), QStringLiteral("应缴税款金额：未填写；缴款期限：未填写"));
+        QCOMPARE(cell(*sheet, 0, 13), QStringLiteral("应缴税款金额：未填写；缴款期限：未填写"));
         QTest::keyClick((*sheet)->table, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(cell(*sheet, 0, 1), QStringLiteral("100.00"));
         QCOMPARE(cell(*sheet, 1, 2), QStringLiteral("2024-03-01"));
@@ -132,14 +133,14 @@ private slots:
 
     // The what-if: a later payment date recomputes the rows that have no pay date.
     void payment_date_field_recomputes() {
-        QCOMPARE(cell(*sheet, 1, 6), QStringLiteral("14"));
+        QCOMPARE(cell(*sheet, 1, 7), QStringLiteral("14"));
         (*sheet)->payment_date->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(QApplication::focusWidget(), "2024-03-20");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(cell(*sheet, 1, 6), QStringLiteral("19"));
-        QCOMPARE(cell(*sheet, 0, 6), QStringLiteral("10"));
-        QCOMPARE((*sheet)->totals->model()->index(0, 9).data().toString(), QStringLiteral("2.40"));
+        QCOMPARE(cell(*sheet, 1, 7), QStringLiteral("19"));
+        QCOMPARE(cell(*sheet, 0, 7), QStringLiteral("10"));
+        QCOMPARE((*sheet)->totals->model()->index(0, 10).data().toString(), QStringLiteral("2.40"));
     }
 
     // 缴款日期 typed whole over what it shows, in each form a pasted date may
@@ -191,7 +192,7 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), (*sheet)->table); // Tab leaves the field at once
         const QDate expected = taken.isValid() ? taken : QDate(2024, 3, 15);
         QCOMPARE(runtime::to_qdate(*sheet->model().payment_date()), expected);
-        QCOMPARE(cell(*sheet, 1, 6),
+        QCOMPARE(cell(*sheet, 1, 7),
                  QString::number(std::max<qint64>(0, QDate(2024, 3, 1).daysTo(expected))));
         if (taken.isValid()) {
             return;
