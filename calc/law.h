@@ -23,6 +23,11 @@ inline constexpr std::string_view rate_before_words = "千分之二";
 inline constexpr std::string_view tax_first_source = "国家税务总局公告2019年第48号";
 inline constexpr std::string_view proportional_source = "国税发〔2004〕66号";
 inline constexpr std::string_view rate_after_words = "万分之五";
+// Accrual of a debt stops at the acceptance of a bankruptcy petition.
+inline constexpr std::string_view stop_date_source = tax_first_source;
+// A surcharge may not exceed the amount owed; tax authorities hold that it
+// does not reach tax surcharges, some courts have applied it.
+inline constexpr std::string_view cap_source = "《行政强制法》第四十五条";
 
 // "滞纳天数自缴款期限的次日起计算至实际缴款日期止，首尾两日均计算在内
 // （实施细则第七十五条；国税函〔1998〕291号）": the law's day count in one

@@ -87,6 +87,12 @@ sheet_layout::read(std::span<const std::string_view> header) {
     offer(column::start_date, column::end_date, period_basis::start_and_end);
     offer(column::days_before, column::days_after, period_basis::day_counts);
     layout.offered_ = offered == 0 ? every_pair : offered;
+    for (const column c : input_columns) {
+        const auto member = text_of(c);
+        if (const auto at = layout.position(c); member && at) {
+            layout.inputs_.push_back({member, *at});
+        }
+    }
     return layout;
 }
 
@@ -123,9 +129,9 @@ void read_row(const sheet_layout& layout, const record_cells& cells, row_texts& 
         const auto at = layout.position(c);
         return at && *at < cells.texts.size() ? cells.texts[*at] : std::string_view{};
     };
-    for (const column c : input_columns) {
-        if (const auto member = text_of(c)) {
-            texts.*member = cell(c);
+    for (const sheet_layout::input_place& input : layout.inputs()) {
+        if (input.at < cells.texts.size()) {
+            texts.*input.member = cells.texts[input.at];
         }
     }
     // Day counts beside a dated row's dates and its 合计滞纳天数 are its results.

@@ -89,6 +89,14 @@ public:
     // The header's texts, as read.
     [[nodiscard]] const std::vector<std::string>& names() const { return names_; }
 
+    // Where each input column the header has is read into (text_of) and its
+    // place, in column order: what read_row reads of a row.
+    struct input_place {
+        std::string_view row_texts::*member;
+        std::size_t at;
+    };
+    [[nodiscard]] const std::vector<input_place>& inputs() const { return inputs_; }
+
 private:
     language lang_ = language::english;
     std::size_t width_ = 0;
@@ -96,6 +104,7 @@ private:
     pair_set offered_ = every_pair;
     std::vector<std::size_t> unknown_;
     std::vector<std::string> names_;
+    std::vector<input_place> inputs_;
 };
 
 // ---- one row --------------------------------------------------------------------
