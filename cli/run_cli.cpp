@@ -34,7 +34,8 @@ constexpr std::string_view help = R"(Usage:
   orvandel-cli --deadline PERIOD [--json]
   orvandel-cli --amount AMOUNT --due YYYY-MM-DD --payment YYYY-MM-DD=AMOUNT...
                [--as-of YYYY-MM-DD] [--stop YYYY-MM-DD] [--json]
-  orvandel-cli --batch IN.csv|IN.xlsx [--sheet NAME] [-o OUT.csv|OUT.xlsx]
+  orvandel-cli --batch IN.csv|IN.xlsx [--sheet NAME] [--as-of YYYY-MM-DD]
+               [-o OUT.csv|OUT.xlsx]
   orvandel-cli --help
 
 Computes the late-payment surcharge on an amount of tax: 0.002 per day for
@@ -118,7 +119,26 @@ as "amount: not a number" (应缴税款金额：不是数字). A row paid on or 
 due date gets zero figures, and in Chinese 未逾期. Records end as the input's
 header does (CRLF when it has no line break); a UTF-8 byte order mark is
 kept; blank lines at the end are dropped; a row with more or fewer cells than
-the header is a bad row. OUT.csv may not be IN.csv.
+the header is a bad row. OUT.csv may not be IN.csv. --as-of is the day rows
+without pay_date are paid (without it they are bad rows).
+
+Debts paid in parts in a batch: a column item_id (编号) makes the rows that
+share a value one debt, as --payment does for one. Its row with amount gives
+the tax and due_date, and may give stop_date (停止计算日期) and apply_cap
+(适用封顶: yes/是 to carry the capped total); each of its rows with pay_date
+and paid_amount (本次缴款金额) is one payment, the row with amount too. The
+rows need not be neighbours and are divided in date order wherever they
+stand, so sorting the file changes no figure; payments of one day in the
+order of their rows. Tax still owed after the last payment accrues through
+--as-of (or the stop date). Rows without item_id are read as above. The output
+adds to_tax, to_fee, excess, tax_outstanding, fee_outstanding, fee_paid and
+capped_total_fee (抵缴税款, 抵缴滞纳金, 多缴, 尚欠税款, 尚欠滞纳金, 已缴滞纳金,
+按行政强制法第四十五条封顶) before error: each payment row what went to the tax,
+to the surcharge and beyond both, and what was owed after it; the debt's row
+the segments' day counts and surcharges summed, total_fee, fee_paid, and the
+debt's fee_outstanding, tax_outstanding and capped_total_fee. A bad row, or a
+debt without exactly one row with amount, leaves every row of its item_id
+without figures, each saying why and naming the item_id.
 
 Workbooks: a name ending in .xlsx is an Excel workbook, in or out; standard
 output is always CSV. --sheet NAME reads that worksheet (else the first).
@@ -130,13 +150,11 @@ keeps its cells as text. Limits: a workbook of at most 64 MiB, expanding to
 at most 256 MiB a part and 512 MiB in all, 2,000,000 cells and 64 MiB of text.
 
 Exit status: 0 done (every batch row computed); 1 the start date is after the
-end date, or some batch rows have an error (the output is still complete);
-2 a usage error, an unreadable field, a period without a deadline, a missing
-end date, a surcharge or a sum of payments too large to compute exactly, or
-some batch rows have an error (the output is still complete); 2 a usage error,
-an unreadable field, a payment of zero or out of date order, --stop before
---due, --as-of missing or before the last payment while tax is owed, a missing
-file or amount column, or a read or write failure.
+end date, a sum of payments too large to compute exactly, or some batch rows
+have an error (the output is still complete); 2 a usage error, an unreadable
+field, a period without a deadline, a payment of zero or out of date order,
+--stop before --due, --as-of missing or before the last payment while tax is
+owed, a missing file or amount column, or a read or write failure.
 )";
 
 int fail(std::ostream& err, std::string_view message) {
@@ -295,6 +313,14 @@ int run_batch(const batch_options& request, std::istream& in, std::ostream& out,
         job.emplace(*opened_input);
     } else {
         job.emplace(in);
+    }
+    if (request.as_of) {
+        const auto day = sheet::read_date(*request.as_of);
+        if (!day) {
+            return fail(err, "--as-of: " + std::string(sheet::problem_text(
+                                               day.error(), sheet::language::english)));
+        }
+        job->set_as_of(*day);
     }
     if (!job->read_header()) {
         return fail(err, job->problem());
