@@ -5,6 +5,7 @@
 #include "options.h"
 #include "single.h"
 
+#include "calc/fee.h"
 #include "sheet/batch.h"
 
 #if ORVANDEL_XLSX
@@ -38,8 +39,8 @@ constexpr std::string_view help = R"(Usage:
                [-o OUT.csv|OUT.xlsx]
   orvandel-cli --help
 
-Computes the late-payment surcharge on an amount of tax: 0.002 per day for
-overdue days before 2001-05-01 and 0.0005 per day from 2001-05-01 on, each
+Computes the late-payment surcharge on an amount of tax: {rate_before} per day for
+overdue days before 2001-05-01 and {rate_after} per day from 2001-05-01 on, each
 side rounded to the cent (half a cent away from zero). Of a period from one
 date to another (--from, --to), the start day is overdue and the end day is
 not, as on the form. --due is the last day to pay without surcharge and
@@ -116,11 +117,15 @@ lacks, named in the language of the amount column (备注 for error); figures
 whose column exists are written into it, one_more_day (每多滞纳一日增加)
 included. A bad row keeps its cells, gets empty figures and an error cell such
 as "amount: not a number" (应缴税款金额：不是数字). A row paid on or before its
-due date gets zero figures, and in Chinese 未逾期. Records end as the input's
-header does (CRLF when it has no line break); a UTF-8 byte order mark is
-kept; blank lines at the end are dropped; a row with more or fewer cells than
-the header is a bad row. OUT.csv may not be IN.csv. --as-of is the day rows
-without pay_date are paid (without it they are bad rows).
+due date gets zero figures, and in Chinese 未逾期. Day counts beside a row's
+dates are its results when its total_days (合计滞纳天数) is filled, as in a
+file the batch or the worksheet wrote, which therefore reads again with the
+same figures. Records end as the input's header does (CRLF when it has no
+line break); a UTF-8 byte order mark is kept; a blank row (every cell empty)
+stays a blank row, with no figures and no error, and blank rows at the end
+are dropped; a row with more or fewer cells than the header is a bad row.
+OUT.csv may not be IN.csv. --as-of is the day rows without pay_date are paid
+(without it they are bad rows).
 
 Debts paid in parts in a batch: a column item_id (编号) makes the rows that
 share a value one debt, as --payment does for one. Its row with amount gives
@@ -142,20 +147,35 @@ without figures, each saying why and naming the item_id.
 
 Workbooks: a name ending in .xlsx is an Excel workbook, in or out; standard
 output is always CSV. --sheet NAME reads that worksheet (else the first).
-Numbers are read exactly as Excel shows them at full precision (an amount of
-more than two decimals is an error, never rounded); date cells are dates. The
+Numbers are read exactly as stored, at full precision: an amount of more than
+two decimals is an error, never rounded, unless its cell's format shows two
+decimals ("0.00", "#,##0.00"), as for a tax a formula worked out: it is then
+read as the cell shows it, half up, and the error column says so. Date cells
+are dates; a totals row of SUM formulas is no row. The
 output workbook has numeric amounts and surcharges ("0.00"), whole day counts,
 real dates, a bold frozen header and a totals row of SUM formulas; a bad row
 keeps its cells as text. Limits: a workbook of at most 64 MiB, expanding to
 at most 256 MiB a part and 512 MiB in all, 2,000,000 cells and 64 MiB of text.
 
 Exit status: 0 done (every batch row computed); 1 the start date is after the
-end date, a sum of payments too large to compute exactly, or some batch rows
-have an error (the output is still complete); 2 a usage error, an unreadable
-field, a period without a deadline, a payment of zero or out of date order,
---stop before --due, --as-of missing or before the last payment while tax is
-owed, a missing file or amount column, or a read or write failure.
+end date, a surcharge or a sum of payments too large to compute exactly, or
+some batch rows have an error (the output is still complete); 2 a usage error,
+an unreadable field, a period without a deadline, a payment of zero or out of
+date order, --stop before --due, --as-of missing or before the last payment
+while tax is owed, a missing file or amount column, or a read or write
+failure.
 )";
+
+// The help, its rates taken from the engine.
+std::string help_text() {
+    std::string text(help);
+    const auto put = [&text](std::string_view token, const std::string& value) {
+        text.replace(text.find(token), token.size(), value);
+    };
+    put("{rate_before}", calc::default_text(calc::rate_before));
+    put("{rate_after}", calc::default_text(calc::rate_after));
+    return text;
+}
 
 int fail(std::ostream& err, std::string_view message) {
     err << program << message << '\n';
@@ -370,7 +390,7 @@ int run_cli(std::span<const std::string_view> args, std::istream& in, std::ostre
     }
     const auto& request = std::get<options>(parsed);
     if (std::holds_alternative<help_options>(request)) {
-        out << help;
+        out << help_text();
         return finish(out, err, exit_ok);
     }
     if (const auto* single = std::get_if<single_options>(&request)) {

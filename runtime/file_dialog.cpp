@@ -31,7 +31,17 @@ QString ask_save_file_name(QWidget* parent, const QString& title, const QString&
     return path;
 }
 
-void push_save_file_name(const QString& path) {
+QString ask_open_file_name(QWidget* parent, const QString& title, const QString& folder,
+                           const QString& filter) {
+    if (!pending_names().empty()) {
+        QString path = pending_names().front();
+        pending_names().pop_front();
+        return path;
+    }
+    return QFileDialog::getOpenFileName(parent, title, folder, filter);
+}
+
+void push_file_name(const QString& path) {
     pending_names().push_back(path);
 }
 

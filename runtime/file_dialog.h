@@ -1,6 +1,6 @@
 #pragma once
-// Asking the user for a file name to save to, through one place that tests
-// can answer in advance instead of blocking on a dialog.
+// Asking the user for a file to save to or to open, through one place that
+// tests can answer in advance instead of blocking on a dialog.
 
 #include <QString>
 
@@ -15,8 +15,13 @@ namespace orvandel::runtime {
                                          const QString& suggested, const QString& filter,
                                          const QString& suffix);
 
-// For tests: the next dialog is not shown but answered at once with `path`
-// (empty: cancelled).
-void push_save_file_name(const QString& path);
+// Shows the open dialog in `folder`; returns the chosen path, or an empty
+// string when the user cancelled.
+[[nodiscard]] QString ask_open_file_name(QWidget* parent, const QString& title,
+                                         const QString& folder, const QString& filter);
+
+// For tests: the next dialog, to save or to open, is not shown but answered
+// at once with `path` (empty: cancelled).
+void push_file_name(const QString& path);
 
 } // namespace orvandel::runtime

@@ -6,11 +6,13 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QWidget>
 
 #include <algorithm>
+#include <deque>
 #include <limits>
 
 namespace orvandel::runtime {
@@ -289,6 +291,39 @@ print_error print_window_on_default_printer(QWidget& window, QString* printer_na
         return print_error::cannot_open_job;
     }
     return print_window(window, printer);
+}
+
+namespace {
+
+// Asked for from the GUI thread only.
+std::deque<QString>& pending_previews() {
+    static std::deque<QString> paths;
+    return paths;
+}
+
+} // namespace
+
+bool print_with_preview(QWidget& parent, const QString& title, const QString& document,
+                        const std::function<bool(QPrinter&)>& draw) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(document);
+    if (!pending_previews().empty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pending_previews().front());
+        pending_previews().pop_front();
+        return draw(printer);
+    }
+    QPrintPreviewDialog preview(&printer, &parent);
+    preview.setWindowTitle(title);
+    bool drawn = true;
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [&draw, &drawn](QPrinter* target) { drawn = draw(*target) && drawn; });
+    preview.exec();
+    return drawn;
+}
+
+void push_preview_pdf(const QString& path) {
+    pending_previews().push_back(path);
 }
 
 } // namespace orvandel::runtime

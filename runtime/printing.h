@@ -1,6 +1,7 @@
 #pragma once
-// Printing a window as it is shown: one page, no printer dialog, text kept as
-// text so that the page is sharp at any printer resolution.
+// Printing: a window as it is shown, on one page, with no printer dialog,
+// text kept as text so that the page is sharp at any printer resolution; and
+// documents of many pages through a print preview.
 
 #include <QSize>
 #include <QString>
@@ -53,5 +54,16 @@ print_error print_window(QWidget& window, QPrinter& printer);
 // As print_window, onto the default printer with its default settings and no
 // job name. `printer_name` (optional) receives the printer's name.
 print_error print_window_on_default_printer(QWidget& window, QString* printer_name = nullptr);
+
+// Shows a document of several pages in a print preview over `parent`, whose
+// print button opens the system's print dialog. `draw` paints the pages on
+// the printer it is given, and says whether painting could begin. False when
+// a drawing failed.
+bool print_with_preview(QWidget& parent, const QString& title, const QString& document,
+                        const std::function<bool(QPrinter&)>& draw);
+
+// For tests: the next preview is not shown; its pages are drawn at once into
+// a PDF file at `path`.
+void push_preview_pdf(const QString& path);
 
 } // namespace orvandel::runtime

@@ -20,9 +20,6 @@ struct read_text {
 // GBK), what Excel and WPS write when a Chinese user saves as CSV.
 [[nodiscard]] read_text read_text_file(const QString& path);
 
-// True when `bytes` is well-formed UTF-8 (no overlong forms or surrogates).
-[[nodiscard]] bool is_valid_utf8(std::string_view bytes);
-
 // Writes `bytes` to `path` through a temporary file that replaces it only
 // when everything was written. Returns the problem in words, empty on success.
 [[nodiscard]] QString write_file_atomically(const QString& path, std::string_view bytes);

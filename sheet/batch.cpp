@@ -4,6 +4,7 @@
 #include "sheet/result_cells.h"
 
 #include "calc/number_text.h"
+#include "calc/utf8.h"
 
 #include <algorithm>
 #include <cstring>
@@ -125,13 +126,15 @@ bool batch_job::read_header() {
     }
     line_end_ = header.line_end.empty() ? "\r\n" : std::string(header.line_end);
     bom_ = source_->had_bom();
+    typed_source_ = source_->typed_cells() != nullptr;
+    scratch_.resize(std::max(scratch_.size(), header.cells.size()));
     write_header(header);
     return true;
 }
 
 void batch_job::write_header(const csv_record& header) {
     if (bom_) {
-        append("\xEF\xBB\xBF");
+        append(calc::utf8_bom);
     }
     append(header.raw);
     if (header.open_quote) {
@@ -283,7 +286,7 @@ batch_status batch_job::run(typed_sink& out) {
     while (next_row()) {
         ++rows_;
         if (!blank_) {
-            evaluate(record_, true);
+            evaluate(record_);
             failed_rows_ += row_ok() ? 0U : 1U;
         }
         typed_row(record_, cells);
@@ -330,37 +333,38 @@ bool batch_job::process(const csv_record& record) {
         commit(at + line_end_.size());
         return flush(false);
     }
-    evaluate(record, false);
+    evaluate(record);
     if (!row_ok()) {
         ++failed_rows_;
     }
     write_row(record);
-    return flush(false);
+    return size_ < flush_size || flush(false);
 }
 
 void batch_job::read_record(const csv_record& record) {
-    record_texts(record, scratch_, texts_);
-    shown_.clear();
-    if (const std::vector<cell>* typed = source_->typed_cells()) {
-        for (const cell& c : *typed) {
+    if (typed_source_) {
+        shown_.clear();
+        for (const cell& c : *source_->typed_cells()) {
             shown_.push_back(c.format_decimals);
         }
     }
-    read_row(*layout_, {texts_, shown_, record.open_quote}, row_texts_, note_, amount_scratch_);
+    // Only the cells the rules read are unquoted (scratch_ has room for a
+    // row as wide as the header, and no rule reads past it).
+    const csv_cell* const cells = record.cells.data();
+    read_row(
+        *layout_, record.cells.size(),
+        [&](std::size_t i) { return cell_text(cells[i], scratch_[i]); }, shown_, record.open_quote,
+        row_texts_, note_, amount_scratch_);
 }
 
-void batch_job::evaluate(const csv_record& record, bool texts_needed) {
+void batch_job::evaluate(const csv_record& record) {
     error_.clear();
     debt_row_ = nullptr;
     if (grouped_) {
         const std::size_t index = stored_.index();
         if (debt_rows_[index].state != in_debt::no) {
-            // Its debt is computed already: the row is read again only where
-            // its texts are written.
+            // Its debt is computed already, its note written.
             debt_row_ = &debt_rows_[index];
-            if (texts_needed) {
-                read_record(record);
-            }
             if (debt_row_->noted) {
                 error_ = debt_notes_.find(index)->second;
             }
@@ -368,7 +372,11 @@ void batch_job::evaluate(const csv_record& record, bool texts_needed) {
         }
     }
     read_record(record);
-    note_text_ = describe(note_, lang_);
+    if (note_.kind == reading_note_kind::none) {
+        note_text_.clear();
+    } else {
+        note_text_ = describe(note_, lang_);
+    }
     row_texts_.reading_note = note_text_;
     row_texts_.reading_note_blocks = note_.blocks();
     evaluate_row_into(row_texts_, outcome_, as_of_);
@@ -534,6 +542,7 @@ cell batch_job::typed_figure(const result_column& shown) {
 
 void batch_job::typed_row(const csv_record& record, std::vector<cell>& out) {
     out.clear();
+    record_texts(record, scratch_, texts_);
     const std::size_t width = cells_.size();
     if (blank_) {
         out.resize(width + appended_.size());

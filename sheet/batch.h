@@ -120,9 +120,7 @@ private:
     bool process(const csv_record& record);
     // Reads a record's cells into texts_ and row_texts_, what reading found into note_.
     void read_record(const csv_record& record);
-    // Reads and computes a row; `texts_needed` when the row's texts are
-    // written (typed rows), not only its figures and raw cells.
-    void evaluate(const csv_record& record, bool texts_needed);
+    void evaluate(const csv_record& record);
     // Writers of the output: each writes at `at` and returns the end of what
     // it wrote. Room for the whole row is made once, before the row.
     char* put_figure(char* at, const result_column& shown);
@@ -173,7 +171,8 @@ private:
     language lang_ = language::english;
     std::vector<std::string> scratch_; // unquoted texts of the row's cells
     std::vector<std::string_view> texts_;
-    std::vector<std::int8_t> shown_;
+    std::vector<std::int8_t> shown_; // the decimals the source's cells show, when it says
+    bool typed_source_ = false;
     std::string amount_scratch_;
     row_texts row_texts_;
     reading_note note_;

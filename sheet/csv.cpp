@@ -1,5 +1,7 @@
 #include "sheet/csv.h"
 
+#include "calc/utf8.h"
+
 #include <bit>
 #include <cstring>
 
@@ -131,7 +133,7 @@ bool csv_reader::next(csv_record& record) {
 }
 
 void csv_reader::skip_bom() {
-    constexpr std::string_view bom = "\xEF\xBB\xBF";
+    constexpr std::string_view bom = calc::utf8_bom;
     while (end_ - begin_ < bom.size() && !eof_ && refill()) {
     }
     const std::string_view head(buffer_.data() + begin_, end_ - begin_);

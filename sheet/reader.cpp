@@ -6,11 +6,7 @@
 #include <algorithm>
 
 namespace orvandel::sheet {
-namespace {
 
-// The amount as a cell whose format shows two decimals shows it: `text` read
-// exactly and rounded half up to the cent ("864.1969" → "864.20"); nothing
-// when the text is no amount of more than two decimals.
 std::optional<std::string> amount_as_shown(std::string_view text) {
     const std::size_t point = text.find('.');
     if (point == std::string_view::npos || text.size() - point - 1 <= calc::amount_decimals) {
@@ -27,8 +23,6 @@ std::optional<std::string> amount_as_shown(std::string_view text) {
     }
     return calc::default_text(*rounded);
 }
-
-} // namespace
 
 std::string describe(const header_problem& problem, language lang) {
     const bool zh = lang == language::chinese;
@@ -88,11 +82,12 @@ sheet_layout::read(std::span<const std::string_view> header) {
     offer(column::days_before, column::days_after, period_basis::day_counts);
     layout.offered_ = offered == 0 ? every_pair : offered;
     for (const column c : input_columns) {
-        const auto member = text_of(c);
-        if (const auto at = layout.position(c); member && at) {
-            layout.inputs_.push_back({member, *at});
+        if (const auto text = text_of(c); text != nullptr && layout.has(c)) {
+            layout.reads_.push_back({*layout.position(c), text});
         }
     }
+    layout.total_days_at_ = layout.position(column::total_days).value_or(layout.total_days_at_);
+    layout.amount_at_ = layout.position(column::amount).value_or(layout.amount_at_);
     return layout;
 }
 
@@ -116,46 +111,6 @@ std::string describe(const reading_note& note, language lang) {
                         ")";
     }
     return {};
-}
-
-void read_row(const sheet_layout& layout, const record_cells& cells, row_texts& texts,
-              reading_note& note, std::string& scratch) {
-    texts = row_texts{};
-    texts.offered = layout.offered();
-    note = reading_note{};
-    // The cells there are, by their places, so that a row of the wrong width
-    // keeps them for whoever shows it; its note keeps it from being computed.
-    const auto cell = [&](column c) -> std::string_view {
-        const auto at = layout.position(c);
-        return at && *at < cells.texts.size() ? cells.texts[*at] : std::string_view{};
-    };
-    for (const sheet_layout::input_place& input : layout.inputs()) {
-        if (input.at < cells.texts.size()) {
-            texts.*input.member = cells.texts[input.at];
-        }
-    }
-    // Day counts beside a dated row's dates and its 合计滞纳天数 are its results.
-    const bool dated = !texts.due_date.empty() || !texts.pay_date.empty() ||
-                       !texts.start_date.empty() || !texts.end_date.empty();
-    if (day_counts_are_results(dated, cell(column::total_days))) {
-        texts.days_before = {};
-        texts.days_after = {};
-    }
-    // An amount a formula computed, read as its cell shows it.
-    const auto amount_at = layout.position(column::amount);
-    if (amount_at && *amount_at < cells.shown_decimals.size() &&
-        cells.shown_decimals[*amount_at] == calc::amount_decimals) {
-        if (auto shown = amount_as_shown(texts.amount)) {
-            note = {reading_note_kind::amount_as_shown, 0, 0, *shown, std::string(texts.amount)};
-            scratch = std::move(*shown);
-            texts.amount = scratch;
-        }
-    }
-    if (cells.texts.size() != layout.width()) {
-        note = {reading_note_kind::wrong_width, cells.texts.size(), layout.width(), {}, {}};
-    } else if (cells.cut_short) {
-        note = {reading_note_kind::cut_short, 0, 0, {}, {}};
-    }
 }
 
 std::string csv_source::problem(language lang) const {
@@ -247,12 +202,6 @@ bool sheet_reader::next(sheet_row& row) {
         }
         have_record_ = true;
     }
-}
-
-bool is_blank(const csv_record& record) {
-    return !record.open_quote &&
-           std::all_of(record.cells.begin(), record.cells.end(),
-                       [](const csv_cell& c) { return c.raw.empty() || c.raw == "\"\""; });
 }
 
 } // namespace orvandel::sheet

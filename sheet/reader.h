@@ -37,6 +37,7 @@
 #include "sheet/row.h"
 #include "sheet/table.h"
 
+#include "calc/number_text.h"
 #include "calc/result.h"
 
 #include <array>
@@ -89,13 +90,16 @@ public:
     // The header's texts, as read.
     [[nodiscard]] const std::vector<std::string>& names() const { return names_; }
 
-    // Where each input column the header has is read into (text_of) and its
-    // place, in column order: what read_row reads of a row.
-    struct input_place {
-        std::string_view row_texts::*member;
+    // The input columns the header has: where each stands and where
+    // evaluate_row takes its text.
+    struct read_cell {
         std::size_t at;
+        std::string_view row_texts::*text;
     };
-    [[nodiscard]] const std::vector<input_place>& inputs() const { return inputs_; }
+    [[nodiscard]] const std::vector<read_cell>& reads() const { return reads_; }
+    // Where 合计滞纳天数 and the amount stand, or past the header's end.
+    [[nodiscard]] std::size_t total_days_at() const { return total_days_at_; }
+    [[nodiscard]] std::size_t amount_at() const { return amount_at_; }
 
 private:
     language lang_ = language::english;
@@ -104,7 +108,9 @@ private:
     pair_set offered_ = every_pair;
     std::vector<std::size_t> unknown_;
     std::vector<std::string> names_;
-    std::vector<input_place> inputs_;
+    std::vector<read_cell> reads_;
+    std::size_t total_days_at_ = static_cast<std::size_t>(-1);
+    std::size_t amount_at_ = static_cast<std::size_t>(-1);
 };
 
 // ---- one row --------------------------------------------------------------------
@@ -146,10 +152,62 @@ struct record_cells {
     return dated && !total_days.empty();
 }
 
+// The amount as a cell whose format shows two decimals shows it: `text`
+// read exactly and rounded half up to the cent ("864.1969" → "864.20");
+// nothing when it is no amount of more than two decimals.
+[[nodiscard]] std::optional<std::string> amount_as_shown(std::string_view text);
+
 // Reads one row that is not blank (is_blank): its input texts into `texts`
-// (views into `cells` or into `scratch`), what reading found into `note`.
-void read_row(const sheet_layout& layout, const record_cells& cells, row_texts& texts,
-              reading_note& note, std::string& scratch);
+// (views of the cells or of `scratch`; texts of columns the header lacks are
+// left as they are), what reading found into `note`.
+// `text_at(i)` gives the text of the row's cell i < `cells`; `shown` the
+// decimals each cell's format shows, when the file says (a workbook).
+template <class TextAt>
+void read_row(const sheet_layout& layout, std::size_t cells, const TextAt& text_at,
+              std::span<const std::int8_t> shown, bool cut_short, row_texts& texts,
+              reading_note& note, std::string& scratch) {
+    // Only the columns the header has are read; the others keep what they
+    // hold, which is nothing for a row_texts that never read another sheet.
+    texts.offered = layout.offered();
+    note.kind = reading_note_kind::none;
+    // The cells there are, by their places, so that a row of the wrong width
+    // keeps them for whoever shows it; its note keeps it from being computed.
+    for (const sheet_layout::read_cell& read : layout.reads()) {
+        texts.*read.text = read.at < cells ? text_at(read.at) : std::string_view{};
+    }
+    // Day counts beside a dated row's dates and its 合计滞纳天数 are its results.
+    const std::size_t total_days_at = layout.total_days_at();
+    if (total_days_at < cells) {
+        const bool dated = !texts.due_date.empty() || !texts.pay_date.empty() ||
+                           !texts.start_date.empty() || !texts.end_date.empty();
+        if (day_counts_are_results(dated, text_at(total_days_at))) {
+            texts.days_before = {};
+            texts.days_after = {};
+        }
+    }
+    // An amount a formula computed, read as its cell shows it.
+    const std::size_t amount_at = layout.amount_at();
+    if (amount_at < shown.size() && shown[amount_at] == calc::amount_decimals) {
+        if (auto as_shown = amount_as_shown(texts.amount)) {
+            note = {reading_note_kind::amount_as_shown, 0, 0, *as_shown, std::string(texts.amount)};
+            scratch = std::move(*as_shown);
+            texts.amount = scratch;
+        }
+    }
+    if (cells != layout.width()) {
+        note = {reading_note_kind::wrong_width, cells, layout.width(), {}, {}};
+    } else if (cut_short) {
+        note = {reading_note_kind::cut_short, 0, 0, {}, {}};
+    }
+}
+
+// The same over the texts of the row's cells.
+inline void read_row(const sheet_layout& layout, const record_cells& cells, row_texts& texts,
+                     reading_note& note, std::string& scratch) {
+    read_row(
+        layout, cells.texts.size(), [&](std::size_t i) { return cells.texts[i]; },
+        cells.shown_decimals, cells.cut_short, texts, note, scratch);
+}
 
 // ---- whole files ---------------------------------------------------------------
 
@@ -235,7 +293,17 @@ private:
 };
 
 // Every cell of `record` is empty ("" counts as empty).
-[[nodiscard]] bool is_blank(const csv_record& record);
+[[nodiscard]] inline bool is_blank(const csv_record& record) {
+    if (record.open_quote) {
+        return false;
+    }
+    for (const csv_cell& c : record.cells) {
+        if (!c.raw.empty() && c.raw != "\"\"") {
+            return false;
+        }
+    }
+    return true;
+}
 
 // The text of each cell of `record`, unquoted; `scratch` holds those that lose
 // their quotes.

@@ -299,7 +299,9 @@ void evaluate_row_into(const row_texts& cells, row_outcome& outcome,
     outcome.problem_count = 0;
     outcome.pairs_offered = cells.offered;
     outcome.pairs_given = 0;
-    outcome.reading_note.assign(cells.reading_note);
+    if (!outcome.reading_note.empty() || !cells.reading_note.empty()) {
+        outcome.reading_note.assign(cells.reading_note);
+    }
     if (cells.reading_note_blocks) {
         return;
     }

@@ -128,7 +128,7 @@ private slots:
                                 "=12345.67*10*0.002=246.91"));
 
         const QString path = out_.filePath(QStringLiteral("form")); // ".pdf" is added
-        runtime::push_save_file_name(path);
+        runtime::push_file_name(path);
         with_context_menu(*window_, [](QMenu& menu) {
             QTest::keyClick(&menu, Qt::Key_Down);
             QTest::keyClick(&menu, Qt::Key_Return);
@@ -161,10 +161,10 @@ private slots:
         const auto export_pdf = [this] {
             QTest::keyClick(window_->em_yjsk, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
         };
-        runtime::push_save_file_name(QString());
+        runtime::push_file_name(QString());
         export_pdf();
         QVERIFY(runtime::take_recorded_boxes().empty());
-        runtime::push_save_file_name(out_.filePath(QStringLiteral("no/such/folder/a.pdf")));
+        runtime::push_file_name(out_.filePath(QStringLiteral("no/such/folder/a.pdf")));
         runtime::push_answer(1);
         export_pdf();
         const auto boxes = runtime::take_recorded_boxes();

@@ -1,5 +1,7 @@
 #include "ui/about/w_about.h"
 
+#include "calc/law.h"
+#include "runtime/engine_text.h"
 #include "runtime/layout_units.h"
 #include "runtime/picture.h"
 #include "runtime/program.h"
@@ -28,9 +30,13 @@ constexpr auto builtin_picture = u":/orvandel/about.JPG";
 constexpr auto team = u"Orvandel 开发组";
 constexpr auto web_address = u"https://orvandel.example.org/";
 constexpr auto mail_address = u"orvandel@example.org";
-constexpr auto usage_notice =
-    u"本计算器按应缴税款金额和滞纳期间计算税款滞纳金：2001年5月1日前按日千分之二，"
-    u"此后按日万分之五。计算结果仅供参考，以税务机关核定为准。";
+// What the calculator does, its rates in the words of the law.
+QString usage_notice() {
+    return QStringLiteral("本计算器按应缴税款金额和滞纳期间计算税款滞纳金：2001年5月1日前按日%1，"
+                          "此后按日%2。计算结果仅供参考，以税务机关核定为准。")
+        .arg(runtime::qstring(calc::law::rate_before_words),
+             runtime::qstring(calc::law::rate_after_words));
+}
 
 QString text(const char16_t* utf16) {
     return QString::fromUtf16(utf16);
@@ -150,7 +156,7 @@ void w_about::create_controls() {
 void w_about::open_handler(const QString& gs_path) {
     picturename_ = gs_path + QStringLiteral("\\res\\about.JPG");
     show_picture();
-    st_7->setText(text(usage_notice));
+    st_7->setText(usage_notice());
 }
 
 void w_about::show_picture() {

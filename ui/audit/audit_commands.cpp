@@ -2,13 +2,14 @@
 
 #include "runtime/file_dialog.h"
 #include "runtime/message_box.h"
+#include "runtime/printing.h"
+#include "ui/audit/audit_content.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QStandardPaths>
 #include <QWidget>
@@ -86,16 +87,9 @@ void audit_commands::print_with_preview() {
     if (!sheet) {
         return;
     }
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("滞纳金计算底稿"));
-    QPrintPreviewDialog preview(&printer, &window_);
-    preview.setWindowTitle(QStringLiteral("打印预览 - 滞纳金计算底稿"));
-    bool drawn = true;
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [&sheet, &drawn](QPrinter* target) {
-                drawn = print_audit_sheet(*target, *sheet) && drawn;
-            });
-    preview.exec();
+    const bool drawn = runtime::print_with_preview(
+        window_, QStringLiteral("打印预览 - ") + title_text, title_text,
+        [&sheet](QPrinter& printer) { return print_audit_sheet(printer, *sheet); });
     if (!drawn) {
         runtime::message_box(&window_, QStringLiteral("提示"),
                              QStringLiteral("打印失败：计算底稿没有能画到打印机上。请检查打印机"

@@ -41,7 +41,6 @@ public:
     void add_to(QMenu& menu) const;
 
     [[nodiscard]] QAction* export_pdf() const { return export_pdf_; }
-    [[nodiscard]] QAction* copy_text() const { return copy_text_; }
 
     // Shows the sheet in a print preview, whose print button opens the
     // system's print dialog. Not in the menu add_to fills; a window with a

@@ -59,9 +59,12 @@ const std::array<control_row, 36>& form() {
     constexpr field_picture amount_entry{mask_kind::money, false, false, false};
     constexpr field_picture money_shown{mask_kind::money, false, false, true};
     constexpr field_picture count_shown{mask_kind::count, false, false, true};
-    // The note's design-time text; the open handler replaces it with the full legal text.
-    constexpr std::string_view short_note =
-        "说明：按照中华人民共和国税收征收管理法第三十二条规定，纳税人";
+    // The note's design-time text, the legal text up to its first "纳税人"; the
+    // open handler replaces it with the whole.
+    constexpr std::string_view first_words = "纳税人";
+    static const std::string short_note =
+        std::string("说明：").append(form_labels::legal_basis.substr(
+            0, form_labels::legal_basis.find(first_words) + first_words.size()));
     // The date fields (em_2, em_3) hold no date until the window opens.
     // clang-format off
     static const std::array<control_row, 36> rows{{

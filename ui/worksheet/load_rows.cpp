@@ -2,7 +2,8 @@
 
 namespace orvandel::ui::worksheet {
 
-loaded_rows load_rows(sheet::record_source& source, const load_progress& progress) {
+loaded_rows load_rows(sheet::record_source& source, const load_progress& progress,
+                      std::size_t size_hint) {
     loaded_rows load;
     sheet::sheet_reader reader(source, {.evaluate = false,
                                         .payment_date = std::nullopt,
@@ -17,6 +18,10 @@ loaded_rows load_rows(sheet::record_source& source, const load_progress& progres
     }
     load.shape.offered = layout.offered();
     load.rows = row_store(load.shape.extra_columns.size());
+    // A row of a CSV file takes 40 bytes or more; kept, its texts take no
+    // more than that, beside two bytes of length a slot.
+    const std::size_t rows = size_hint / 40 + 16;
+    load.rows.reserve(rows, size_hint + rows * load.rows.slot_count() * 2);
     sheet::sheet_row row;
     row_views texts(load.rows.slot_count());
     const auto item_at = layout.position(sheet::column::item);

@@ -27,7 +27,9 @@ struct loaded_rows {
 // cancelled and holds no rows).
 using load_progress = std::function<bool()>;
 
+// `size_hint`: the file's size in bytes, when known, so that the rows' room
+// is made once.
 [[nodiscard]] loaded_rows load_rows(sheet::record_source& source,
-                                    const load_progress& progress = {});
+                                    const load_progress& progress = {}, std::size_t size_hint = 0);
 
 } // namespace orvandel::ui::worksheet

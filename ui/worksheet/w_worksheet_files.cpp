@@ -9,6 +9,7 @@
 
 #include "calc/utf8.h"
 #include "runtime/engine_text.h"
+#include "runtime/file_dialog.h"
 #include "runtime/message_box.h"
 #include "runtime/state_dir.h"
 #include "runtime/text_file.h"
@@ -22,7 +23,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QProgressDialog>
 #include <QStatusBar>
@@ -213,10 +213,13 @@ bool w_worksheet::open_file(const QString& path) {
         std::istream in(&buffer);
         sheet::csv_source source(in);
         const std::size_t size = std::max<std::size_t>(read.utf8.size(), 1);
-        load = load_rows(source, [&] {
-            progress.setValue(static_cast<int>(buffer.done() * 1000 / size));
-            return !progress.wasCanceled();
-        });
+        load = load_rows(
+            source,
+            [&] {
+                progress.setValue(static_cast<int>(buffer.done() * 1000 / size));
+                return !progress.wasCanceled();
+            },
+            read.utf8.size());
         encoding = read.encoding;
     }
     if (load.cancelled) {
@@ -292,24 +295,19 @@ bool w_worksheet::save() {
 }
 
 bool w_worksheet::save_as() {
-    QString path = QFileDialog::getSaveFileName(
+    const QString path = runtime::ask_save_file_name(
         this, QStringLiteral("保存计算底稿"),
-        file_path_.isEmpty() ? QStringLiteral("计算底稿.csv") : file_path_, file_filter);
-    if (path.isEmpty()) {
-        return false;
-    }
-    if (QFileInfo(path).suffix().isEmpty()) {
-        path += QStringLiteral(".csv");
-    }
-    return save_file(path);
+        file_path_.isEmpty() ? QStringLiteral("计算底稿.csv") : file_path_, file_filter,
+        QStringLiteral("csv"));
+    return !path.isEmpty() && save_file(path);
 }
 
 void w_worksheet::open_with_dialog() {
     if (!ask_save_and_save()) {
         return;
     }
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("打开计算底稿"),
-                                                      QFileInfo(file_path_).path(), file_filter);
+    const QString path = runtime::ask_open_file_name(this, QStringLiteral("打开计算底稿"),
+                                                     QFileInfo(file_path_).path(), file_filter);
     if (!path.isEmpty()) {
         open_file(path);
     }

@@ -6,6 +6,7 @@
 
 #include "app/orvandel.h"
 #include "runtime/file_dialog.h"
+#include "runtime/printing.h"
 #include "runtime/state_dir.h"
 
 #include <QAction>
@@ -156,7 +157,7 @@ private slots:
         QVERIFY(sheet->act_export_pdf->isEnabled());
         fill(sheet->model(), {row("增值税", "100", "2024-03-01", "2024-03-11")});
         const QString path = home.filePath(QStringLiteral("audit.pdf"));
-        runtime::push_save_file_name(path);
+        runtime::push_file_name(path);
         sheet->act_export_pdf->trigger();
         QFile pdf(path);
         QVERIFY(pdf.open(QIODevice::ReadOnly));
@@ -184,6 +185,12 @@ private slots:
         });
         sheet->act_print->trigger();
         QCOMPARE(pages, 1);
+        // Answered in advance, the preview draws the same pages into a file.
+        const QString path = home.filePath(QStringLiteral("preview.pdf"));
+        runtime::push_preview_pdf(path);
+        sheet->act_print->trigger();
+        QFile pdf(path);
+        QVERIFY(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-");
         QVERIFY(runtime::take_recorded_boxes().empty());
     }
 
