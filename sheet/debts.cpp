@@ -324,6 +324,26 @@ void append_debt_note(std::string& out, const debt_outcome& debt,
     out.append(join.field_end).append(debt_status_text(debt.status, lang));
 }
 
+std::string debt_problem(const debt_outcome& debt, std::span<const debt_member> members,
+                         language lang) {
+    for (std::size_t m = 0; m < members.size(); ++m) {
+        const bool differs = std::any_of(debt.differing.begin(), debt.differing.end(),
+                                         [m](const auto& d) { return d.first == m; });
+        if (members[m].ok() && !differs) {
+            continue;
+        }
+        const std::string row = std::to_string(members[m].row + 1);
+        const bool zh = lang == language::chinese;
+        std::string out = zh ? "第" + row + "行：" : "row " + row + ": ";
+        if (members[m].blocked) {
+            return out + (zh ? "读取这一行时出错" : "the row could not be read");
+        }
+        append_debt_note(out, debt, members, m, {}, {}, lang);
+        return out;
+    }
+    return std::string(debt_status_text(debt.status, lang));
+}
+
 std::size_t debt_book::add(const row_texts& cells, std::size_t row) {
     if (cells.item_id.empty()) {
         return no_debt;

@@ -138,6 +138,12 @@ void append_debt_note(std::string& out, const debt_outcome& debt,
                       std::span<const debt_member> members, std::size_t member,
                       std::string_view item_id, std::string_view reading_note, language lang);
 
+// Why a debt has no figures, in one line: the first of its rows with a
+// problem of its own, by its place in the sheet ("第3行：本次缴款金额：不是
+// 数字" / "row 3: paid_amount: not a number"), or else the debt's problem.
+[[nodiscard]] std::string debt_problem(const debt_outcome& debt,
+                                       std::span<const debt_member> members, language lang);
+
 // "有多行填写了应缴税款金额": the words of a debt's problem.
 [[nodiscard]] std::string_view debt_status_text(debt_status status, language lang);
 
