@@ -12,8 +12,10 @@
 #include <functional>
 
 class QAction;
+class QCheckBox;
 class QDateEdit;
 class QLabel;
+class QPlainTextEdit;
 
 namespace orvandel::ui::worksheet {
 
@@ -66,6 +68,7 @@ public:
     void paste_clipboard();
     void insert_rows();
     void delete_rows();
+    void add_payment();
     void clear_selection_cells();
     bool ask_save_and_save(); // false when the user cancelled or saving failed
     void open_with_dialog();
@@ -75,6 +78,10 @@ public:
     worksheet_view* table = nullptr;
     QTableView* totals = nullptr;
     QDateEdit* payment_date = nullptr;
+    // Debts paid in parts: whether their totals carry the capped surcharge,
+    // and the working of the current row's debt under the totals.
+    QCheckBox* cap_debts = nullptr;
+    QPlainTextEdit* debt_panel = nullptr;
     QAction* act_new = nullptr;
     QAction* act_open = nullptr;
     QAction* act_save = nullptr;
@@ -91,6 +98,8 @@ public:
     QAction* act_clear = nullptr;
     QAction* act_insert_rows = nullptr;
     QAction* act_delete_rows = nullptr;
+    // A row for one more payment of the current row's debt, below its rows.
+    QAction* act_add_payment = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -103,6 +112,8 @@ private:
     void keep_totals_aligned();
     void update_title();
     void payment_date_changed();
+    // The debts' columns, the cap box and the panel as the rows now are.
+    void show_debts();
     void sheet_changed();
     void forget_recovery();
     void new_sheet();

@@ -188,22 +188,27 @@ private slots:
         QVERIFY(sheet->open_file(path));
         QCOMPARE(sheet.model().rows().size(), std::size_t{5});
         QCOMPARE(runtime::qstring(sheet.model().shown_text(0, 9)), QStringLiteral("0.05"));
-        QCOMPARE(runtime::qstring(sheet.model().shown_text(1, 12)),
-                 QStringLiteral("应缴税款金额：小数超过2位"));
-        QCOMPARE(runtime::qstring(sheet.model().shown_text(2, 12)),
-                 QStringLiteral("行：有2格，表头有3格"));
+        QCOMPARE(
+            runtime::qstring(sheet.model().shown_text(1, ws::view_column(sheet::column::error))),
+            QStringLiteral("应缴税款金额：小数超过2位"));
+        QCOMPARE(
+            runtime::qstring(sheet.model().shown_text(2, ws::view_column(sheet::column::error))),
+            QStringLiteral("行：有2格，表头有3格"));
         QCOMPARE(runtime::qstring(sheet.model().shown_text(2, 2)), QStringLiteral("2024-02-30"));
         QCOMPARE(runtime::qstring(sheet.model().shown_text(3, 9)), QString());
-        QCOMPARE(runtime::qstring(sheet.model().shown_text(4, 12)),
-                 QStringLiteral("行：有1格，表头有3格"));
+        QCOMPARE(
+            runtime::qstring(sheet.model().shown_text(4, ws::view_column(sheet::column::error))),
+            QStringLiteral("行：有1格，表头有3格"));
         ws::totals_model totals(sheet.model());
-        QCOMPARE(totals.text(12), QStringLiteral("另有4行有误，未计入合计"));
+        QCOMPARE(totals.text(ws::view_column(sheet::column::error)),
+                 QStringLiteral("另有4行有误，未计入合计"));
         QVERIFY(sheet->statusBar()->currentMessage().contains(QStringLiteral("3行的读法见备注")));
         // Editing such a row takes its note away: it is computed by its cells.
         QVERIFY(sheet.model().setData(sheet.model().index(2, 3), QStringLiteral("2024-03-02"),
                                       Qt::EditRole));
-        QCOMPARE(runtime::qstring(sheet.model().shown_text(2, 12)),
-                 QStringLiteral("缴款期限：没有这一天"));
+        QCOMPARE(
+            runtime::qstring(sheet.model().shown_text(2, ws::view_column(sheet::column::error))),
+            QStringLiteral("缴款期限：没有这一天"));
     }
 
     // A file that cannot be read or written says so and changes nothing.
@@ -310,7 +315,7 @@ private slots:
         QCOMPARE(sheet.model().rows().size(), expected.size());
         for (std::size_t r = 0; r < expected.size(); ++r) {
             // The file's columns from the day counts through 备注.
-            for (std::size_t c = 6; c < sheet::column_count; ++c) {
+            for (std::size_t c = 6; c <= static_cast<std::size_t>(sheet::column::error); ++c) {
                 QCOMPARE(QString::fromStdString(
                              sheet.model().file_text(r, static_cast<sheet::column>(c))),
                          QString::fromStdString(expected[r][c]));
