@@ -58,12 +58,15 @@ row_share share_of_debt_row(const sheet::debt_outcome& debt, std::size_t member)
         share.what = row_share::kind::left_out;
         return share;
     }
+    const bool debt_row = member == debt.debt_member;
+    if (!debt_row && debt.member_payment[member] == sheet::no_member) {
+        return share; // a row with nothing but its 编号: no row of the sums
+    }
     share.what = row_share::kind::computed;
     share.cents.fill(0);
     const auto put = [&share](summed s, const calc::money& value) {
         share.cents[index(s)] = calc::to_cents(value);
     };
-    const bool debt_row = member == debt.debt_member;
     if (debt_row) {
         const calc::debt_result& f = debt.figures;
         const calc::money carried = debt.carried_fee();
