@@ -41,9 +41,13 @@ std::vector<std::size_t> payment_order(std::span<const debt_member> members) {
             order.push_back(m);
         }
     }
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    const auto earlier = [&](std::size_t a, std::size_t b) {
         return members[a].pay_date < members[b].pay_date;
-    });
+    };
+    // Rows are most often in date order already.
+    if (!std::is_sorted(order.begin(), order.end(), earlier)) {
+        std::stable_sort(order.begin(), order.end(), earlier);
+    }
     return order;
 }
 
