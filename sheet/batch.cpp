@@ -223,7 +223,7 @@ bool batch_job::gather() {
     return true;
 }
 
-void batch_job::compute_debts(std::unordered_map<std::size_t, std::string>& reading_notes) {
+void batch_job::compute_debts(const std::unordered_map<std::size_t, std::string>& reading_notes) {
     for (std::size_t d = 0; d < debts_.size(); ++d) {
         const debt_outcome debt = debts_.evaluate(d, as_of_);
         const std::span<const debt_member> members = debts_.members(d);
@@ -244,7 +244,9 @@ void batch_job::compute_debts(std::unordered_map<std::size_t, std::string>& read
                 std::string text;
                 append_debt_note(text, debt, members, m, debts_.id(d), note, lang_);
                 row.noted = !text.empty();
-                debt_notes_.emplace(index, std::move(text));
+                if (row.noted) {
+                    debt_notes_.emplace(index, std::move(text));
+                }
             }
         }
     }

@@ -110,7 +110,7 @@ private:
     // Reads every record into stored_, then computes every debt into
     // debt_rows_; false when reading failed.
     bool gather();
-    void compute_debts(std::unordered_map<std::size_t, std::string>& reading_notes);
+    void compute_debts(const std::unordered_map<std::size_t, std::string>& reading_notes);
     char* put_debt_figure(char* at, const result_column& shown);
     char* put_debt_value(char* at, const result_column& shown);
     // The value of a column a row of a debt shows (debt_row_->columns has it).

@@ -230,8 +230,11 @@ void w_worksheet::build_layout() {
     date_row->addWidget(date_hint);
     date_row->addStretch(1);
     date_row->addWidget(cap_debts);
-    connect(cap_debts, &QCheckBox::clicked, this,
-            [this](bool checked) { model_->set_debts_capped(checked); });
+    // A click caps every debt unless all are capped; the box then shows the
+    // rows as they are (some capped: partly checked).
+    connect(cap_debts, &QCheckBox::clicked, this, [this] {
+        model_->set_debts_capped(model_->debts_capped() != std::optional<bool>(true));
+    });
     layout->addLayout(date_row);
     connect(payment_date, &QDateEdit::dateChanged, this, &w_worksheet::payment_date_changed);
 
@@ -430,9 +433,11 @@ void w_worksheet::show_debts() {
     cap_debts->setEnabled(debts);
     const std::optional<bool> capped = model_->debts_capped();
     const QSignalBlocker quiet(cap_debts);
-    cap_debts->setCheckState(!capped   ? (debts ? Qt::PartiallyChecked : Qt::Unchecked)
-                             : *capped ? Qt::Checked
-                                       : Qt::Unchecked);
+    const Qt::CheckState state = !capped   ? (debts ? Qt::PartiallyChecked : Qt::Unchecked)
+                                 : *capped ? Qt::Checked
+                                           : Qt::Unchecked;
+    cap_debts->setTristate(state == Qt::PartiallyChecked);
+    cap_debts->setCheckState(state);
     debt_panel->setVisible(debts);
     if (!debts) {
         return;

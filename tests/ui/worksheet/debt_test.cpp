@@ -234,6 +234,12 @@ private slots:
         QCOMPARE(sheet.model().debts_capped(), std::optional<bool>(true));
         sheet.model().edit_cells({{4, ws::slot_of(column::apply_cap), ""}}, QStringLiteral("编辑"));
         QCOMPARE(sheet->cap_debts->checkState(), Qt::PartiallyChecked);
+        // Some capped: a click caps all, the next none.
+        sheet->cap_debts->click();
+        QCOMPARE(sheet->cap_debts->checkState(), Qt::Checked);
+        sheet->cap_debts->click();
+        QCOMPARE(sheet->cap_debts->checkState(), Qt::Unchecked);
+        QCOMPARE(sheet.model().debts_capped(), std::optional<bool>(false));
     }
 
     // What the worksheet saves reads back in the worksheet and the batch with
