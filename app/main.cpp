@@ -1,8 +1,10 @@
-// The desktop program: starts Qt, the application object and its main window,
-// and returns the exit code when the last window has closed. With
-// --export-pdf it writes the audit sheet of a worksheet file instead, shows
-// no window and needs no display.
+// The desktop program: reads its command line, starts Qt, the application
+// object and its main window, and returns the exit code when the last window
+// has closed. --help, --version and a wrong command line are answered before
+// Qt starts, with no window and no display; --export-pdf writes the audit
+// sheet of a worksheet file instead, shows no window and needs no display.
 
+#include "app/command_line.h"
 #include "app/orvandel.h"
 #include "app/worksheet_pdf.h"
 #include "runtime/startup.h"
@@ -14,6 +16,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -26,18 +29,54 @@ QIcon window_icon() {
     return QIcon(QPixmap::fromImage(reader.read()));
 }
 
+// Answers what needs no window; the exit code, or nothing to go on.
+std::optional<int> answered_without_qt(const orvandel::app::command_line& given) {
+    using request = orvandel::app::command_line::request;
+    switch (given.what) {
+    case request::show_help:
+    case request::show_version: {
+        orvandel::runtime::attach_to_console();
+        QTextStream out(stdout);
+        out << (given.what == request::show_help ? orvandel::app::help_text()
+                                                 : orvandel::app::version_text());
+        out.flush();
+        return std::fflush(stdout) == 0 && out.status() == QTextStream::Ok ? 0 : 2;
+    }
+    case request::refuse: {
+        orvandel::runtime::attach_to_console();
+        QTextStream err(stderr);
+        err << orvandel::app::refusal_text(given);
+        return 2;
+    }
+    case request::open_form:
+    case request::open_worksheet:
+    case request::export_pdf:
+        break;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
-    const bool export_pdf = orvandel::app::pdf_export_requested(argc, argv);
-    if (export_pdf) {
+    using request = orvandel::app::command_line::request;
+    const orvandel::app::command_line before_qt =
+        orvandel::app::read_command_line(orvandel::app::raw_arguments(argc, argv));
+    if (const auto exit_code = answered_without_qt(before_qt)) {
+        return *exit_code;
+    }
+    if (before_qt.what == request::export_pdf) {
         orvandel::runtime::use_offscreen_platform_without_display();
     }
     QApplication qt(argc, argv);
-    if (export_pdf) {
+    // Again, with the file names as Qt decodes them (on Windows from the
+    // wide command line) and its own options taken out.
+    const orvandel::app::command_line given =
+        orvandel::app::read_command_line(QCoreApplication::arguments());
+    if (given.what == request::export_pdf) {
         const orvandel::app::orvandel application; // names the program, prepares the fonts
         QTextStream err(stderr);
-        return orvandel::app::export_worksheet_pdf(QCoreApplication::arguments(), err);
+        return orvandel::app::export_worksheet_pdf(given.worksheet_file, given.pdf_file, err);
     }
     QApplication::setWindowIcon(window_icon());
     orvandel::app::orvandel application;

@@ -1,13 +1,15 @@
 #include "app/orvandel.h"
 
+#include "app/command_line.h"
+
 #include "calc/number_text.h"
 #include "calc/split.h"
 #include "runtime/clock.h"
 #include "runtime/engine_text.h"
 #include "runtime/fonts.h"
 #include "runtime/message_box.h"
+#include "runtime/recovery_file.h"
 #include "runtime/startup.h"
-#include "runtime/state_dir.h"
 #include "ui/about/w_about.h"
 #include "ui/audit/audit_commands.h"
 #include "ui/worksheet/w_worksheet.h"
@@ -15,7 +17,8 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QFile>
+#include <QDateTime>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 
@@ -130,8 +133,24 @@ orvandel::orvandel() : appname(QStringLiteral("orvandel")) {
 
 orvandel::~orvandel() {
     delete w_about;
+    for (const QPointer<QWidget>& sheet : recovered_worksheets_) {
+        delete sheet;
+    }
     delete w_worksheet;
     delete w_dornik;
+}
+
+QWidget* orvandel::new_worksheet(const std::optional<calc::late_fee_input>& first_row) {
+    auto* sheet = new ws::w_worksheet();
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    if (first_row) {
+        sheet->set_first_row(worksheet_row(*first_row));
+    } else {
+        sheet->set_first_row({});
+    }
+    add_worksheet_audit(*sheet);
+    sheet->show();
+    return sheet;
 }
 
 void orvandel::open_worksheet(const std::optional<calc::late_fee_input>& first_row) {
@@ -141,44 +160,58 @@ void orvandel::open_worksheet(const std::optional<calc::late_fee_input>& first_r
         w_worksheet->activateWindow();
         return;
     }
-    auto* sheet = new ws::w_worksheet();
-    sheet->setAttribute(Qt::WA_DeleteOnClose);
-    if (first_row) {
-        sheet->set_first_row(worksheet_row(*first_row));
-    } else {
-        sheet->set_first_row({});
-    }
-    add_worksheet_audit(*sheet);
-    w_worksheet = sheet;
-    sheet->show();
+    w_worksheet = new_worksheet(first_row);
 }
 
 bool orvandel::offer_recovery() {
-    if (!QFile::exists(runtime::worksheet_recovery_path())) {
-        return false;
+    // Only sheets whose program has ended: one still open, here or in
+    // another running program, holds its file. Several are offered one
+    // after another, the most recent first, each into a window of its own.
+    std::vector<std::unique_ptr<runtime::recovery_file>> files =
+        runtime::recovery_file::claim_orphans();
+    bool restored = false;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const QDateTime written = QFileInfo(files[i]->path()).lastModified();
+        QString text =
+            QStringLiteral(
+                "上次的计算底稿没有正常关闭，还有未保存的内容（最后记录于 %1）。要恢复吗？")
+                .arg(written.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+        if (files.size() > 1) {
+            text += QStringLiteral("\n\n这样的计算底稿共有%1份，这是第%2份（从最近的一份起）。")
+                        .arg(files.size())
+                        .arg(i + 1);
+        }
+        const int answer =
+            runtime::message_box(nullptr, QStringLiteral("计算底稿"), text,
+                                 runtime::msg_icon::question, runtime::msg_buttons::yes_no);
+        if (answer != 1) {
+            files[i]->remove();
+            continue;
+        }
+        QWidget* window = nullptr;
+        if (!w_worksheet) {
+            open_worksheet();
+            window = w_worksheet;
+        } else {
+            window = new_worksheet({});
+            recovered_worksheets_.push_back(window);
+        }
+        restored = qobject_cast<ws::w_worksheet*>(window)->restore_recovery(std::move(files[i])) ||
+                   restored;
     }
-    const int answer = runtime::message_box(
-        nullptr, QStringLiteral("计算底稿"),
-        QStringLiteral("上次的计算底稿没有正常关闭，还有未保存的内容。要恢复吗？"),
-        runtime::msg_icon::question, runtime::msg_buttons::yes_no);
-    if (answer != 1) {
-        QFile::remove(runtime::worksheet_recovery_path());
-        return false;
-    }
-    open_worksheet();
-    return qobject_cast<ws::w_worksheet*>(w_worksheet.data())->restore_recovery();
+    return restored;
 }
 
 void orvandel::open(const QStringList& commandline) {
-    const qsizetype flag = commandline.indexOf(QStringLiteral("--worksheet"));
-    if (flag >= 0) {
+    const command_line given = read_command_line(commandline);
+    if (given.what == command_line::request::open_worksheet) {
         if (!offer_recovery()) {
             open_worksheet();
         }
         auto* sheet = qobject_cast<ws::w_worksheet*>(w_worksheet.data());
         // Recovered rows are not given up for the file without asking.
-        if (flag + 1 < commandline.size() && sheet->ask_save_and_save()) {
-            sheet->open_file(commandline[flag + 1]);
+        if (!given.worksheet_file.isEmpty() && sheet->ask_save_and_save()) {
+            sheet->open_file(given.worksheet_file);
         }
         return;
     }

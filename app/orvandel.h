@@ -7,6 +7,7 @@
 
 #include <optional>
 
+#include <QList>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -23,7 +24,8 @@ public:
     ~orvandel();
 
     // open: opens the main window, or with "--worksheet [FILE]" only the
-    // worksheet (with FILE opened). Each window deletes itself when it is
+    // worksheet (with FILE opened); `commandline` as read_command_line takes
+    // it, the main window for anything it does not take. Each window deletes itself when it is
     // closed; the application ends (exit code 0) once no window is left.
     // A worksheet left unsaved by a crash is offered back first.
     void open(const QStringList& commandline);
@@ -43,9 +45,15 @@ public:
     QPointer<QWidget> w_worksheet;
 
 private:
-    // Asks whether to bring back the rows of a worksheet that did not close
-    // normally; true when it was brought back (in an open worksheet).
+    // Asks, for each worksheet that did not close normally, whether to bring
+    // back its rows; true when any was brought back (the first into
+    // w_worksheet, any others into windows of their own).
     bool offer_recovery();
+    // A new worksheet window, shown; it deletes itself when closed.
+    QWidget* new_worksheet(const std::optional<calc::late_fee_input>& first_row);
+
+    // Worksheets opened for recovered rows beyond the first.
+    QList<QPointer<QWidget>> recovered_worksheets_;
 };
 
 } // namespace orvandel::app

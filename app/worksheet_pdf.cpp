@@ -10,16 +10,12 @@
 #include <QFileInfo>
 #include <QTextStream>
 
-#include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <string>
 
 namespace orvandel::app {
 namespace {
-
-const QString export_option = QStringLiteral("--export-pdf");
-const QString worksheet_option = QStringLiteral("--worksheet");
 
 // The items of the rows `source` holds, read by the one reader of sheets.
 // The payment date stands in for a missing 实际缴款日期 only where the file
@@ -88,25 +84,7 @@ std::optional<ui::audit::audit_items> read_items(sheet::record_source& source,
     return sheet;
 }
 
-QString option_value(const QStringList& arguments, const QString& option, QString& problem) {
-    const qsizetype at = arguments.indexOf(option);
-    if (at < 0 || at + 1 >= arguments.size() || arguments[at + 1].startsWith(u'-')) {
-        problem = QStringLiteral("%1 needs a file name").arg(option);
-        return {};
-    }
-    return arguments[at + 1];
-}
-
 } // namespace
-
-bool pdf_export_requested(int argc, const char* const* argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--export-pdf") == 0) {
-            return true;
-        }
-    }
-    return false;
-}
 
 std::optional<ui::audit::audit_items>
 read_worksheet_file(const QString& path, const QDate& payment_date, QString& problem) {
@@ -134,16 +112,8 @@ read_worksheet_file(const QString& path, const QDate& payment_date, QString& pro
     return read_items(source, payment, std::move(sheet), problem);
 }
 
-int export_worksheet_pdf(const QStringList& arguments, QTextStream& err) {
+int export_worksheet_pdf(const QString& input, const QString& output, QTextStream& err) {
     QString problem;
-    const QString input = option_value(arguments, worksheet_option, problem);
-    const QString output =
-        problem.isEmpty() ? option_value(arguments, export_option, problem) : QString();
-    if (!problem.isEmpty()) {
-        err << "orvandel: " << problem
-            << "\nusage: orvandel --worksheet IN.csv --export-pdf OUT.pdf\n";
-        return 2;
-    }
     const std::optional<ui::audit::audit_items> sheet =
         read_worksheet_file(input, runtime::today(), problem);
     if (!sheet) {

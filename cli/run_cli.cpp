@@ -11,6 +11,7 @@
 #if ORVANDEL_XLSX
 #include "sheet/workbook_sink.h"
 #include "sheet/workbook_source.h"
+#include "sheet/xlsx_reader.h"
 #endif
 
 #include <array>
@@ -154,8 +155,8 @@ read as the cell shows it, half up, and the error column says so. Date cells
 are dates; a totals row of SUM formulas is no row. The
 output workbook has numeric amounts and surcharges ("0.00"), whole day counts,
 real dates, a bold frozen header and a totals row of SUM formulas; a bad row
-keeps its cells as text. Limits: a workbook of at most 64 MiB, expanding to
-at most 256 MiB a part and 512 MiB in all, 2,000,000 cells and 64 MiB of text.
+keeps its cells as text.
+{limits}
 
 Exit status: 0 done (every batch row computed); 1 the start date is after the
 end date, a surcharge or a sum of payments too large to compute exactly, or
@@ -166,7 +167,28 @@ while tax is owed, a missing file or amount column, or a read or write
 failure.
 )";
 
-// The help, its rates taken from the engine.
+// `text` in lines of at most 78 columns, broken at spaces.
+std::string wrapped(std::string_view text) {
+    std::string out;
+    std::size_t line = 0;
+    while (!text.empty()) {
+        const std::size_t space = text.find(' ');
+        const std::string_view word = text.substr(0, space);
+        if (line > 0 && line + 1 + word.size() > 78) {
+            out += '\n';
+            line = 0;
+        } else if (line > 0) {
+            out += ' ';
+            ++line;
+        }
+        out += word;
+        line += word.size();
+        text.remove_prefix(space == std::string_view::npos ? text.size() : space + 1);
+    }
+    return out;
+}
+
+// The help, its rates and workbook limits taken from where they are kept.
 std::string help_text() {
     std::string text(help);
     const auto put = [&text](std::string_view token, const std::string& value) {
@@ -174,6 +196,11 @@ std::string help_text() {
     };
     put("{rate_before}", calc::default_text(calc::rate_before));
     put("{rate_after}", calc::default_text(calc::rate_after));
+#if ORVANDEL_XLSX
+    put("{limits}", wrapped(sheet::limits_text(sheet::xlsx_limits{}, sheet::language::english)));
+#else
+    put("{limits}", "This orvandel-cli was built without Excel workbooks.");
+#endif
     return text;
 }
 

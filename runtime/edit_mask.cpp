@@ -36,7 +36,7 @@ QValidator::State to_qt(mask::state s) {
     return QValidator::Invalid;
 }
 
-mask::state check(mask_kind kind, QString& text, int& cursor) {
+mask::state check(mask_kind kind, QString& text, int& cursor, bool pasted_forms = false) {
     switch (kind) {
     case mask_kind::money:
         return mask::check_money(text);
@@ -45,7 +45,8 @@ mask::state check(mask_kind kind, QString& text, int& cursor) {
     case mask_kind::digits:
         return mask::check_digits(text);
     case mask_kind::date:
-        return mask::check_date(text, cursor);
+        return pasted_forms ? mask::check_date_any_form(text, cursor)
+                            : mask::check_date(text, cursor);
     }
     return mask::state::invalid;
 }
@@ -117,6 +118,7 @@ edit_mask::edit_mask(mask_kind kind, QWidget* parent) : QAbstractSpinBox(parent)
 void edit_mask::set_text(const QString& text) {
     lineEdit()->setText(acceptable(kind_, text) ? text : fixed(kind_, text));
     pending_change_ = false;
+    last_finished_ = lineEdit()->text();
 }
 
 void edit_mask::set_spin_arrows(bool on) {
@@ -155,9 +157,7 @@ void edit_mask::paste_text(const QString& text) {
     if (!value) {
         paste_refusal_ = qstring(calc::paste_error_text(value.error()));
         // Says that the field kept what it had, and why.
-        QToolTip::showText(mapToGlobal(QPoint(0, height())),
-                           QStringLiteral("未能粘贴：%1").arg(paste_refusal_), this);
-        QApplication::beep();
+        show_refusal(QStringLiteral("未能粘贴：%1").arg(paste_refusal_));
         return;
     }
     paste_refusal_.clear();
@@ -175,9 +175,16 @@ void edit_mask::commit() {
     const QString current = text();
     if (!acceptable(kind_, current)) {
         const QString final_form = fixed(kind_, current);
-        if (final_form != current) {
+        if (reads_pasted_forms_ && !acceptable(kind_, final_form)) {
+            if (!take_as_pasted(current)) {
+                return;
+            }
+        } else if (final_form != current) {
             lineEdit()->setText(final_form);
         }
+    }
+    if (acceptable(kind_, text())) {
+        last_finished_ = text();
     }
     if (pending_change_) {
         pending_change_ = false;
@@ -185,8 +192,37 @@ void edit_mask::commit() {
     }
 }
 
+bool edit_mask::take_as_pasted(const QString& entry) {
+    const auto value = normalise_pasted(kind_, entry);
+    if (value) {
+        paste_refusal_.clear();
+        lineEdit()->setText(fixed(kind_, qstring(*value)));
+        return true;
+    }
+    // The field goes back to what it held, so that it never shows a text
+    // other than the value in use.
+    paste_refusal_ = qstring(calc::paste_error_text(value.error()));
+    lineEdit()->setText(last_finished_);
+    pending_change_ = false;
+    const QString message =
+        entry.trimmed().isEmpty()
+            ? QStringLiteral("未能填入：%1").arg(paste_refusal_)
+            : QStringLiteral("未能填入“%1”：%2").arg(entry.trimmed(), paste_refusal_);
+    // Shown once the focus has moved on: a tip is hidden when the focus
+    // moves, and leaving the field is what brought us here.
+    QMetaObject::invokeMethod(
+        this, [this, message] { show_refusal(message); }, Qt::QueuedConnection);
+    return false;
+}
+
+void edit_mask::show_refusal(const QString& message) {
+    QToolTip::showText(mapToGlobal(QPoint(0, height())), message, this);
+    QApplication::beep();
+    emit refused(message);
+}
+
 QValidator::State edit_mask::validate(QString& input, int& pos) const {
-    return to_qt(check(kind_, input, pos));
+    return to_qt(check(kind_, input, pos, reads_pasted_forms_));
 }
 
 void edit_mask::fixup(QString& input) const {
@@ -212,6 +248,7 @@ void edit_mask::stepBy(int steps) {
     } else {
         selectAll();
     }
+    emit stepped();
 }
 
 QAbstractSpinBox::StepEnabled edit_mask::stepEnabled() const {

@@ -36,6 +36,13 @@ public:
     // Typing is refused, but the field still takes the focus as a tab stop and
     // its text can be selected and copied.
     void set_display_only(bool on);
+    // A date field that takes, typed as well, every form a pasted date may
+    // have ("2024/3/20", "2024.3.20", "2024年3月20日", full-width digits):
+    // leaving the field or Enter reads the text as a paste is read. What
+    // cannot be read as a whole date is refused as a paste is (the reason
+    // under the field, a beep) and the field goes back to the last date it
+    // held. For a field that must always hold a date.
+    void set_reads_pasted_forms(bool on) { reads_pasted_forms_ = on; }
 
     // Puts text the user pasted or dropped into the field. A whole value from a
     // spreadsheet or web page ("¥12,345.67", "2024/3/1", " 30\r\n") arrives in
@@ -45,8 +52,8 @@ public:
     // under the field and a beep, the field as it was. A change raises
     // `modified` as typing does.
     void paste_text(const QString& text);
-    // The reason the last paste into this field was refused; empty after one
-    // that was taken.
+    // The reason the last paste into this field (or typed entry read as one)
+    // was refused; empty after one that was taken.
     [[nodiscard]] const QString& paste_refusal() const { return paste_refusal_; }
 
     // Brings a partial entry into its final form and raises `modified` if the
@@ -57,6 +64,10 @@ public:
 
 signals:
     void modified();
+    // The spin arrows or Up/Down changed the text (`modified` follows on leaving).
+    void stepped();
+    // A paste or a typed entry was refused; `message` is the tip shown.
+    void refused(const QString& message);
 
 protected:
     QValidator::State validate(QString& input, int& pos) const override;
@@ -71,11 +82,16 @@ protected:
 private:
     void user_edited();
     [[nodiscard]] bool picture_complete() const;
+    // Reads an unfinished entry as a paste; false when it was refused.
+    bool take_as_pasted(const QString& entry);
+    void show_refusal(const QString& message);
 
     mask_kind kind_;
     bool auto_skip_ = false;
+    bool reads_pasted_forms_ = false;
     bool pending_change_ = false;
     QString paste_refusal_;
+    QString last_finished_; // what a refused typed entry goes back to
 };
 
 // Commits the pending change of the entry field that holds the focus in

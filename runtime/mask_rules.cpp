@@ -30,6 +30,20 @@ std::optional<QDate> finished_date(const QString& text) {
 
 constexpr std::array<qsizetype, 3> date_part_widths{4, 2, 2};
 
+// A character of some written form of a date that a paste reads: a digit or
+// separator, its full-width form, 年/月/日, or a blank.
+bool date_form_character(QChar c) {
+    char16_t u = c.unicode();
+    if (u >= 0xFF01 && u <= 0xFF5E) {
+        u = static_cast<char16_t>(u - 0xFEE0); // full-width forms of "!" to "~"
+    }
+    return (u >= u'0' && u <= u'9') || u == u'-' || u == u'/' || u == u'.' || u == u'年' ||
+           u == u'月' || u == u'日' || u == u' ' || u == 0x00A0 || u == 0x3000;
+}
+
+// "２０２４年１２月３１日" with a blank on either side, and room for a few more.
+constexpr qsizetype longest_date_form = 24;
+
 } // namespace
 
 state check_money(const QString& text) {
@@ -139,6 +153,19 @@ state check_date(QString& text, int& cursor) {
     text = parts.join(u'-');
     cursor = std::clamp(cursor, 0, static_cast<int>(text.size()));
     return finished_date(text) ? state::acceptable : state::intermediate;
+}
+
+state check_date_any_form(QString& text, int& cursor) {
+    const bool picture_characters = std::all_of(
+        text.begin(), text.end(), [](QChar c) { return (c >= u'0' && c <= u'9') || c == u'-'; });
+    if (picture_characters) {
+        return check_date(text, cursor);
+    }
+    if (text.size() <= longest_date_form &&
+        std::all_of(text.begin(), text.end(), date_form_character)) {
+        return state::intermediate;
+    }
+    return state::invalid;
 }
 
 QString fix_date(const QString& text) {

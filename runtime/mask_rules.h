@@ -49,6 +49,12 @@ enum class state {
 // would read 2001-01-21). An impossible date ("2001-13-01", "2001-02-30")
 // therefore stays visibly unfinished instead.
 [[nodiscard]] state check_date(QString& text, int& cursor);
+// As check_date, and also the other ways of writing a date that a paste
+// takes (calc/pasted_text.h): "/" or "." between the parts, "年", "月", "日",
+// full-width digits and punctuation, blanks. Such a text is at most
+// intermediate: it is read as a whole when the user leaves the field. Other
+// characters, and texts longer than any of these forms, are refused.
+[[nodiscard]] state check_date_any_form(QString& text, int& cursor);
 // Pads a one-digit month or day: "2001-4-1" -> "2001-04-01", if that names a
 // real day; anything else comes back unchanged (a partial date stays visibly
 // partial rather than turning into some other day).

@@ -6,6 +6,11 @@
 #include <QTranslator>
 #include <QWidget>
 
+#ifdef _WIN32
+#include <cstdio>
+#include <windows.h>
+#endif
+
 namespace orvandel::runtime {
 
 namespace {
@@ -50,6 +55,20 @@ void use_offscreen_platform_without_display() {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+#endif
+}
+
+void attach_to_console() {
+#ifdef _WIN32
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (out != nullptr && out != INVALID_HANDLE_VALUE) {
+        return; // redirected: it already goes somewhere
+    }
+    if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+        std::FILE* reopened = nullptr;
+        freopen_s(&reopened, "CONOUT$", "w", stdout);
+        freopen_s(&reopened, "CONOUT$", "w", stderr);
     }
 #endif
 }

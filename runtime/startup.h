@@ -18,6 +18,12 @@ bool install_qt_translation(QCoreApplication& application);
 // macOS, which always have their platform.
 void use_offscreen_platform_without_display();
 
+// Makes standard output and standard error reach the console the program was
+// started from, where the platform starts a windowed program without them
+// (Windows), so that --help is seen. Output already redirected to a file or a
+// pipe is left alone; elsewhere this does nothing.
+void attach_to_console();
+
 // Set by ORVANDEL_EXIT_AFTER_FIRST_PAINT=1: the program ends with exit code 0
 // as soon as its main window has been painted once (start-up measurements and
 // packaging checks).

@@ -17,8 +17,4 @@ QString state_directory() {
 #endif
 }
 
-QString worksheet_recovery_path() {
-    return state_directory() + QStringLiteral("/worksheet-recovery.csv");
-}
-
 } // namespace orvandel::runtime

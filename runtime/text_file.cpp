@@ -55,10 +55,18 @@ read_text read_text_file(const QString& path) {
     return read;
 }
 
-QString write_file_atomically(const QString& path, std::string_view bytes) {
+QString write_file_atomically(const QString& path, std::string_view bytes, file_readers readers) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         return QStringLiteral("无法写入文件“%1”：%2").arg(path, file.errorString());
+    }
+    // Set on the temporary file before anything is in it; the rename keeps it.
+    if (readers == file_readers::owner_only &&
+        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        const QString problem =
+            QStringLiteral("无法限定文件“%1”的读取权限：%2").arg(path, file.errorString());
+        file.cancelWriting();
+        return problem;
     }
     const auto size = static_cast<qint64>(bytes.size());
     if (file.write(bytes.data(), size) != size) {

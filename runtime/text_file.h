@@ -20,8 +20,14 @@ struct read_text {
 // GBK), what Excel and WPS write when a Chinese user saves as CSV.
 [[nodiscard]] read_text read_text_file(const QString& path);
 
+// Who may read a file written: as the system's defaults have it, or its
+// owner only (0600 from the first byte on; on Windows the user's own folders
+// keep it private).
+enum class file_readers { as_usual, owner_only };
+
 // Writes `bytes` to `path` through a temporary file that replaces it only
 // when everything was written. Returns the problem in words, empty on success.
-[[nodiscard]] QString write_file_atomically(const QString& path, std::string_view bytes);
+[[nodiscard]] QString write_file_atomically(const QString& path, std::string_view bytes,
+                                            file_readers readers = file_readers::as_usual);
 
 } // namespace orvandel::runtime

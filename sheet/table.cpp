@@ -6,23 +6,23 @@
 namespace orvandel::sheet {
 
 cell cell::of_text(std::string value) {
-    return {cell_kind::text, std::move(value), 0, {}};
+    return {cell_kind::text, std::move(value), 0, {}, -1};
 }
 
-cell cell::of_number(std::string decimal) {
-    return {cell_kind::number, std::move(decimal), 0, {}};
+cell cell::of_number(std::string decimal, std::int8_t format_decimals) {
+    return {cell_kind::number, std::move(decimal), 0, {}, format_decimals};
 }
 
 cell cell::of_integer(std::int64_t value) {
-    return {cell_kind::integer, {}, value, {}};
+    return {cell_kind::integer, {}, value, {}, -1};
 }
 
 cell cell::of_date(calc::date value) {
-    return {cell_kind::date, {}, 0, value};
+    return {cell_kind::date, {}, 0, value, -1};
 }
 
 cell cell::of_sum() {
-    return {cell_kind::sum, {}, 0, {}};
+    return {cell_kind::sum, {}, 0, {}, -1};
 }
 
 std::string cell_text(const cell& c) {

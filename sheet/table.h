@@ -27,17 +27,24 @@ struct cell {
     std::string text;
     std::int64_t integer = 0;
     calc::date day{};
-    // For a number cell of a workbook: the decimals its number format shows
-    // ("0.00", "#,##0.00": 2), or -1 when the format shows no fixed number.
+    // A number read from a workbook: the decimals its number format shows
+    // when it shows a fixed number of them ("0.00", "#,##0.00",
+    // "¥#,##0.00;[Red]-¥#,##0.00" give 2, "0" gives 0), else -1. The text
+    // keeps the stored number whatever it shows: 864.1969 shown as 864.20
+    // is "864.1969" with format_decimals 2.
     std::int8_t format_decimals = -1;
 
     [[nodiscard]] static cell of_text(std::string value);
-    [[nodiscard]] static cell of_number(std::string decimal);
+    [[nodiscard]] static cell of_number(std::string decimal, std::int8_t format_decimals = -1);
     [[nodiscard]] static cell of_integer(std::int64_t value);
     [[nodiscard]] static cell of_date(calc::date value);
     [[nodiscard]] static cell of_sum();
 
-    friend bool operator==(const cell&, const cell&) = default;
+    // Cells are equal when they hold the same value; how a workbook showed
+    // it (format_decimals) is not part of the value.
+    friend bool operator==(const cell& a, const cell& b) {
+        return a.kind == b.kind && a.text == b.text && a.integer == b.integer && a.day == b.day;
+    }
 };
 
 struct table {

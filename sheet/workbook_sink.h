@@ -1,10 +1,12 @@
-// The batch's typed rows written as an Excel workbook (xlsx_writer.h).
+// The batch's typed rows written as an Excel workbook (xlsx_writer.h), a row
+// at a time, so that memory does not grow with the sheet.
 #pragma once
 
 #include "sheet/batch.h"
 #include "sheet/xlsx_writer.h"
 
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -26,9 +28,11 @@ public:
     [[nodiscard]] std::string problem() const override { return problem_; }
 
 private:
+    bool failed(const xlsx_write_problem& problem);
+
     opener open_;
     xlsx_write_options options_;
-    table sheet_;
+    std::optional<xlsx_sheet_writer> writer_;
     std::string problem_;
 };
 

@@ -4,57 +4,48 @@
 
 namespace orvandel::sheet {
 
-workbook_source::workbook_source(table sheet) : sheet_(std::move(sheet)) {
-    bom_ = std::any_of(sheet_.header.begin(), sheet_.header.end(), [](const std::string& name) {
-        return std::any_of(name.begin(), name.end(),
-                           [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-    });
-}
-
 calc::result<std::unique_ptr<workbook_source>, xlsx_read_problem>
 workbook_source::open(const std::filesystem::path& path, const xlsx_read_options& options) {
-    auto read = read_xlsx_file(path, options);
-    if (!read) {
-        return read.error();
+    auto rows = xlsx_rows::open(path, options);
+    if (!rows) {
+        return rows.error();
     }
-    return std::unique_ptr<workbook_source>(new workbook_source(std::move(read).value()));
+    return std::unique_ptr<workbook_source>(new workbook_source(std::move(rows).value()));
 }
 
 bool workbook_source::next(csv_record& record) {
-    if (next_row_ > sheet_.rows.size()) {
+    if (!rows_.next(typed_)) {
         return false;
     }
-    typed_.clear();
-    if (next_row_ == 0) {
-        for (const std::string& name : sheet_.header) {
-            typed_.push_back(cell::of_text(name));
-        }
-    } else {
-        typed_ = sheet_.rows[next_row_ - 1];
+    if (width_ == 0) {
+        // The header: its texts tell whether a CSV file written from the
+        // sheet starts with a byte order mark.
+        width_ = std::max<std::size_t>(typed_.size(), 1);
+        bom_ = std::any_of(typed_.begin(), typed_.end(), [](const cell& c) {
+            return std::any_of(c.text.begin(), c.text.end(),
+                               [](char ch) { return static_cast<unsigned char>(ch) >= 0x80; });
+        });
+    } else if (typed_.size() < width_) {
         // A row is as wide as the header: a workbook leaves out the empty
         // cells at a row's end, which a CSV file writes.
-        if (typed_.size() < sheet_.header.size()) {
-            typed_.resize(sheet_.header.size());
-        }
+        typed_.resize(width_);
     }
-    ++next_row_;
     // The record as a CSV line, each cell quoted where it needs it.
     std::size_t room = typed_.size() + 1;
-    std::vector<std::string> texts;
-    texts.reserve(typed_.size());
-    for (const cell& c : typed_) {
-        texts.push_back(cell_text(c));
-        room += cell_room(texts.back());
+    texts_.resize(typed_.size());
+    for (std::size_t i = 0; i < typed_.size(); ++i) {
+        texts_[i] = cell_text(typed_[i]);
+        room += cell_room(texts_[i]);
     }
     line_.assign(room, '\0');
     record.cells.clear();
     char* at = line_.data();
-    for (std::size_t i = 0; i < texts.size(); ++i) {
+    for (std::size_t i = 0; i < texts_.size(); ++i) {
         if (i > 0) {
             *at++ = ',';
         }
         char* const start = at;
-        at = write_cell(at, texts[i]);
+        at = write_cell(at, texts_[i]);
         record.cells.push_back({std::string_view(start, static_cast<std::size_t>(at - start)),
                                 start != at && *start == '"'});
     }
@@ -67,8 +58,8 @@ bool workbook_source::next(csv_record& record) {
     return true;
 }
 
-std::string workbook_source::problem(language) const {
-    return {};
+std::string workbook_source::problem(language lang) const {
+    return rows_.problem() ? describe(*rows_.problem(), lang) : std::string();
 }
 
 } // namespace orvandel::sheet

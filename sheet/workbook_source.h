@@ -1,12 +1,14 @@
 // A worksheet of an Excel workbook as a source of CSV records (reader.h), so
 // that its rows are read by the very rules a CSV file is, and its typed cells
 // are there beside them: the number formats for amounts a formula computed,
-// and the cells the batch passes through into a workbook it writes.
+// and the cells the batch passes through into a workbook it writes. Rows are
+// read one at a time (xlsx_rows): memory does not grow with the sheet.
 #pragma once
 
 #include "sheet/reader.h"
 #include "sheet/xlsx_reader.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -27,12 +29,17 @@ public:
     [[nodiscard]] bool had_bom() const override { return bom_; }
     [[nodiscard]] std::string problem(language lang) const override;
 
-private:
-    explicit workbook_source(table sheet);
+    // Bytes of the worksheet read so far and in all, for a progress bar.
+    [[nodiscard]] std::uint64_t done() const { return rows_.done(); }
+    [[nodiscard]] std::uint64_t total() const { return rows_.total(); }
 
-    table sheet_;
-    std::size_t next_row_ = 0; // 0 the header, then rows
+private:
+    explicit workbook_source(xlsx_rows rows) : rows_(std::move(rows)) {}
+
+    xlsx_rows rows_;
+    std::size_t width_ = 0; // the header's
     std::vector<cell> typed_;
+    std::vector<std::string> texts_;
     std::string line_;
     bool bom_ = false;
 };

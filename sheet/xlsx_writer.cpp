@@ -1,17 +1,19 @@
 #include "sheet/xlsx_writer.h"
 
 #include "sheet/text_utf8.h"
+#include "sheet/xlsx/exact_sum.h"
 
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
+#include <sstream>
 #include <system_error>
-#include <vector>
 
 namespace orvandel::sheet {
 namespace {
@@ -19,6 +21,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t max_text_units = 32767;
+constexpr std::size_t max_rows = 1'048'576; // Excel's sheet
+constexpr std::size_t max_columns = 16'384;
 constexpr double min_width = 8.0;
 constexpr double max_width = 60.0;
 
@@ -72,130 +76,53 @@ int decimals_of(std::string_view decimal) {
     return point == std::string_view::npos ? 0 : static_cast<int>(decimal.size() - point - 1);
 }
 
-// What a column's sum cell shows: the format of the figures it adds up.
-enum class sum_shape { none, integers, cents, general };
-
 // A double holds any decimal of at most 15 significant digits so that its
 // shortest text gives the decimal back; Excel shows no more digits than that.
 // A figure with more is written as its text, never as a number that is not it.
 bool fits_a_number(std::string_view decimal) {
-    std::string digits;
+    std::size_t first = std::string_view::npos;
+    std::size_t last = 0;
+    std::size_t digits = 0;
     for (const char ch : decimal) {
         if (ch >= '0' && ch <= '9') {
-            digits += ch;
+            if (ch != '0') {
+                first = first == std::string_view::npos ? digits : first;
+                last = digits;
+            }
+            ++digits;
         }
     }
-    const std::size_t first = digits.find_first_not_of('0');
-    if (first == std::string::npos) {
-        return true;
-    }
-    const std::size_t last = digits.find_last_not_of('0');
-    return last - first + 1 <= 15;
+    return first == std::string_view::npos || last - first + 1 <= 15;
 }
 
-// Magnitudes as digit strings of the same length, most significant first.
-std::string add_digits(const std::string& a, const std::string& b) {
-    std::string out(a.size() + 1, '0');
-    int carry = 0;
-    for (std::size_t i = a.size(); i-- > 0;) {
-        const int d = (a[i] - '0') + (b[i] - '0') + carry;
-        out[i + 1] = static_cast<char>('0' + d % 10);
-        carry = d / 10;
-    }
-    out[0] = static_cast<char>('0' + carry);
-    return out;
-}
-
-std::string subtract_digits(const std::string& larger, const std::string& smaller) {
-    std::string out(larger.size(), '0');
-    int borrow = 0;
-    for (std::size_t i = larger.size(); i-- > 0;) {
-        int d = (larger[i] - '0') - (smaller[i] - '0') - borrow;
-        borrow = d < 0 ? 1 : 0;
-        out[i] = static_cast<char>('0' + d + 10 * borrow);
-    }
-    return out;
-}
-
-// The exact sum of decimal texts of any length, so that the total a SUM
-// formula stores is the sum of the figures shown, to the last digit.
-class exact_sum {
-public:
-    void add(std::string_view decimal) {
-        const bool negative = decimal.starts_with('-');
-        if (negative) {
-            decimal.remove_prefix(1);
-        }
-        const std::size_t point = decimal.find('.');
-        std::string digits(decimal.substr(0, point));
-        const std::size_t scale = point == std::string_view::npos ? 0 : decimal.size() - point - 1;
-        if (point != std::string_view::npos) {
-            digits += decimal.substr(point + 1);
-        }
-        rescale(scale);
-        digits.append(scale_ - scale, '0');
-        std::string ours = digits_;
-        const std::size_t width = std::max(ours.size(), digits.size());
-        ours.insert(0, width - ours.size(), '0');
-        digits.insert(0, width - digits.size(), '0');
-        if (negative == negative_) {
-            digits_ = add_digits(ours, digits);
-        } else if (ours >= digits) {
-            digits_ = subtract_digits(ours, digits);
-        } else {
-            digits_ = subtract_digits(digits, ours);
-            negative_ = negative;
-        }
-        trim();
-    }
-
-    [[nodiscard]] std::string text() const {
-        std::string whole = digits_;
-        whole.insert(0, scale_ + 1 > whole.size() ? scale_ + 1 - whole.size() : 0, '0');
-        if (scale_ > 0) {
-            whole.insert(whole.size() - scale_, ".");
-        }
-        const bool zero = digits_.find_first_not_of('0') == std::string::npos;
-        return (negative_ && !zero ? "-" : "") + whole;
-    }
-
-private:
-    void rescale(std::size_t scale) {
-        if (scale > scale_) {
-            digits_.append(scale - scale_, '0');
-            scale_ = scale;
-        }
-    }
-    void trim() {
-        const std::size_t first = digits_.find_first_not_of('0');
-        digits_.erase(0, first == std::string::npos ? digits_.size() - 1 : first);
-    }
-
-    bool negative_ = false;
-    std::string digits_ = "0";
-    std::size_t scale_ = 0;
-};
+// What a column's sum cell shows: the format of the figures it adds up.
+enum class sum_shape { none, integers, cents, general };
 
 // What a column's sum cell holds: a live formula with the exact total, or,
 // when a figure of the column or the total itself is too wide for a number,
 // the exact total as text.
 struct column_sum {
-    exact_sum total;
+    std::string total = "0";
     bool too_wide = false;
     sum_shape shape = sum_shape::none;
 
     void add(const cell& c) {
         if (c.kind == cell_kind::integer) {
-            total.add(std::to_string(c.integer));
+            std::array<char, 24> digits{};
+            const auto end =
+                std::to_chars(digits.data(), digits.data() + digits.size(), c.integer).ptr;
+            total = xlsx::exact_sum(
+                total,
+                std::string_view(digits.data(), static_cast<std::size_t>(end - digits.data())));
             shape = std::max(shape, sum_shape::integers);
         } else if (c.kind == cell_kind::number) {
-            total.add(c.text);
+            total = xlsx::exact_sum(total, c.text);
             too_wide = too_wide || !fits_a_number(c.text);
             shape =
                 std::max(shape, decimals_of(c.text) <= 2 ? sum_shape::cents : sum_shape::general);
         }
     }
-    [[nodiscard]] bool as_formula() const { return !too_wide && fits_a_number(total.text()); }
+    [[nodiscard]] bool as_formula() const { return !too_wide && fits_a_number(total); }
 };
 
 // Texts that read back as something else in a workbook are escaped the way
@@ -223,90 +150,94 @@ std::string escaped_text(std::string_view text) {
     return out;
 }
 
-std::string failure(lxw_error error) {
-    return lxw_strerror(error);
+std::size_t cell_width(const cell& c) {
+    switch (c.kind) {
+    case cell_kind::text:
+        return display_width(c.text);
+    case cell_kind::number:
+        return c.text.size() + (decimals_of(c.text) == 0 ? 3 : 0);
+    case cell_kind::integer:
+        return std::to_string(c.integer).size();
+    case cell_kind::date:
+        return 10;
+    case cell_kind::empty:
+    case cell_kind::sum:
+        break;
+    }
+    return 0;
 }
 
-class workbook_writer {
-public:
-    workbook_writer(const table& sheet, const std::string& path, const std::string& folder,
-                    const xlsx_write_options& options)
-        : sheet_(sheet), folder_(folder) {
-        lxw_workbook_options settings{};
-        settings.constant_memory = LXW_TRUE;
-        settings.tmpdir = folder_.data();
-        book_ = workbook_new_opt(path.c_str(), &settings);
-        if (book_ != nullptr) {
-            page_ = workbook_add_worksheet(book_, options.sheet_name.c_str());
-        }
-    }
-    ~workbook_writer() {
-        if (book_ != nullptr) {
-            workbook_close(book_); // after a failure: only to free it
-        }
-    }
-    workbook_writer(const workbook_writer&) = delete;
-    workbook_writer& operator=(const workbook_writer&) = delete;
+xlsx_write_problem problem_at(xlsx_write_error what, std::size_t row, std::size_t column,
+                              std::string detail = {}) {
+    return {what, row, column, std::move(detail)};
+}
 
-    std::optional<xlsx_write_problem> write() {
-        if (book_ == nullptr || page_ == nullptr) {
-            return xlsx_write_problem{xlsx_write_error::failed, 0, 0, "cannot start a workbook"};
+std::optional<xlsx_write_problem> checked_text(std::size_t row, std::size_t column,
+                                               std::string_view text) {
+    const auto units = utf16_length(text);
+    if (!units) {
+        return problem_at(xlsx_write_error::not_utf8, row, column);
+    }
+    if (*units > max_text_units) {
+        return problem_at(xlsx_write_error::text_too_long, row, column);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+// The workbook being built: libxlsxwriter writes each row to a file in the
+// private folder as the next row begins, and the whole package at finish().
+struct xlsx_sheet_writer::state {
+    private_folder folder; // declared first: removed last, after the workbook is gone
+    fs::path file;
+    lxw_workbook* book = nullptr;
+    lxw_worksheet* page = nullptr;
+    lxw_format* bold = nullptr;
+    std::array<lxw_format*, 2> cents{}, integer{}, date{}, general{};
+    std::vector<column_sum> sums;
+    std::vector<std::size_t> widths;
+    std::size_t rows = 0;
+    bool built = false;
+    std::optional<xlsx_write_problem> failure;
+
+    state() = default;
+    state(const state&) = delete;
+    state& operator=(const state&) = delete;
+    ~state() { abandon(); }
+
+    // Frees a workbook that will not be finished without writing it out:
+    // closing it would build the whole package first. The library leaves
+    // the file of its rows open when it frees a workbook, so it is closed here.
+    void abandon() {
+        if (book == nullptr) {
+            return;
         }
-        make_formats();
-        if (auto problem = check_texts()) {
-            return problem;
+        if (page != nullptr && page->optimize_tmpfile != nullptr) {
+            std::fclose(page->optimize_tmpfile);
+            page->optimize_tmpfile = nullptr;
+            page->file = nullptr;
         }
-        sums_.resize(width());
-        for (const auto& row : sheet_.rows) {
-            for (std::size_t c = 0; c < row.size() && c < sums_.size(); ++c) {
-                sums_[c].add(row[c]);
-            }
-        }
-        set_widths();
-        worksheet_freeze_panes(page_, 1, 0);
-        for (std::size_t c = 0; c < sheet_.header.size(); ++c) {
-            if (auto problem = put_text(0, c, sheet_.header[c], bold_)) {
-                return problem;
-            }
-        }
-        for (std::size_t r = 0; r < sheet_.rows.size(); ++r) {
-            const auto& row = sheet_.rows[r];
-            for (std::size_t c = 0; c < row.size(); ++c) {
-                if (auto problem = put_cell(r + 1, c, row[c], false)) {
-                    return problem;
-                }
-            }
-        }
-        if (sheet_.totals && !sheet_.rows.empty()) {
-            const auto& row = *sheet_.totals;
-            for (std::size_t c = 0; c < row.size(); ++c) {
-                if (auto problem = put_cell(sheet_.rows.size() + 1, c, row[c], true)) {
-                    return problem;
-                }
-            }
-        }
-        lxw_workbook* const book = std::exchange(book_, nullptr);
-        if (const lxw_error error = workbook_close(book); error != LXW_NO_ERROR) {
-            return xlsx_write_problem{xlsx_write_error::failed, 0, 0, failure(error)};
-        }
-        return std::nullopt;
+        lxw_workbook_free(std::exchange(book, nullptr));
     }
 
-private:
-    [[nodiscard]] std::size_t width() const {
-        std::size_t columns = sheet_.header.size();
-        for (const auto& row : sheet_.rows) {
-            columns = std::max(columns, row.size());
-        }
-        if (sheet_.totals) {
-            columns = std::max(columns, sheet_.totals->size());
-        }
-        return columns;
+    std::optional<xlsx_write_problem> fail(xlsx_write_problem problem) {
+        failure = std::move(problem);
+        abandon();
+        return failure;
     }
 
-    lxw_format* format(bool bold, const char* number_format) {
-        lxw_format* f = workbook_add_format(book_);
-        if (bold) {
+    std::optional<xlsx_write_problem> checked(lxw_error error, std::size_t row,
+                                              std::size_t column) {
+        if (error == LXW_NO_ERROR) {
+            return std::nullopt;
+        }
+        return fail(problem_at(xlsx_write_error::failed, row, column, lxw_strerror(error)));
+    }
+
+    lxw_format* format(bool bolded, const char* number_format) {
+        lxw_format* f = workbook_add_format(book);
+        if (bolded) {
             format_set_bold(f);
         }
         if (number_format != nullptr) {
@@ -316,95 +247,39 @@ private:
     }
 
     void make_formats() {
-        bold_ = format(true, nullptr);
-        for (const bool bold : {false, true}) {
-            cents_[bold] = format(bold, "0.00");
-            integer_[bold] = format(bold, "0");
-            date_[bold] = format(bold, "yyyy-mm-dd");
-            general_[bold] = bold ? bold_ : nullptr;
+        bold = format(true, nullptr);
+        for (const bool bolded : {false, true}) {
+            cents[bolded] = format(bolded, "0.00");
+            integer[bolded] = format(bolded, "0");
+            date[bolded] = format(bolded, "yyyy-mm-dd");
+            general[bolded] = bolded ? bold : nullptr;
         }
     }
 
-    std::optional<xlsx_write_problem> check_text(std::size_t row, std::size_t column,
-                                                 std::string_view text) const {
-        const auto units = utf16_length(text);
-        if (!units) {
-            return xlsx_write_problem{xlsx_write_error::not_utf8, row, column, {}};
+    void note_width(std::size_t column, std::size_t width) {
+        if (column >= widths.size()) {
+            widths.resize(column + 1);
         }
-        if (*units > max_text_units) {
-            return xlsx_write_problem{xlsx_write_error::text_too_long, row, column, {}};
-        }
-        return std::nullopt;
+        widths[column] = std::max(widths[column], width);
     }
 
-    // Checked before anything is written, so that a bad text is reported as
+    // Checked before the row is written, so that a bad text is reported as
     // such and not as whatever the library makes of it.
-    std::optional<xlsx_write_problem> check_texts() const {
-        for (std::size_t c = 0; c < sheet_.header.size(); ++c) {
-            if (auto problem = check_text(0, c, sheet_.header[c])) {
-                return problem;
-            }
+    std::optional<xlsx_write_problem> check_row(std::size_t row, const std::vector<cell>& cells) {
+        if (row >= max_rows) {
+            return fail(problem_at(xlsx_write_error::past_the_sheet, row, 0));
         }
-        const auto check_row = [&](std::size_t r, const std::vector<cell>& row) {
-            std::optional<xlsx_write_problem> problem;
-            for (std::size_t c = 0; c < row.size() && !problem; ++c) {
-                if (row[c].kind == cell_kind::text) {
-                    problem = check_text(r, c, row[c].text);
+        if (cells.size() > max_columns) {
+            return fail(problem_at(xlsx_write_error::past_the_sheet, row, max_columns));
+        }
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            if (cells[c].kind == cell_kind::text) {
+                if (auto bad = checked_text(row, c, cells[c].text)) {
+                    return fail(std::move(*bad));
                 }
             }
-            return problem;
-        };
-        for (std::size_t r = 0; r < sheet_.rows.size(); ++r) {
-            if (auto problem = check_row(r + 1, sheet_.rows[r])) {
-                return problem;
-            }
-        }
-        if (sheet_.totals) {
-            return check_row(sheet_.rows.size() + 1, *sheet_.totals);
         }
         return std::nullopt;
-    }
-
-    static std::size_t cell_width(const cell& c) {
-        switch (c.kind) {
-        case cell_kind::text:
-            return display_width(c.text);
-        case cell_kind::number:
-            return c.text.size() + (decimals_of(c.text) == 0 ? 3 : 0);
-        case cell_kind::integer:
-            return std::to_string(c.integer).size();
-        case cell_kind::date:
-            return 10;
-        case cell_kind::empty:
-        case cell_kind::sum:
-            break;
-        }
-        return 0;
-    }
-
-    void set_widths() {
-        std::vector<std::size_t> widths(sums_.size());
-        for (std::size_t c = 0; c < sheet_.header.size(); ++c) {
-            widths[c] = display_width(sheet_.header[c]);
-        }
-        for (const auto& row : sheet_.rows) {
-            for (std::size_t c = 0; c < row.size(); ++c) {
-                widths[c] = std::max(widths[c], cell_width(row[c]));
-            }
-        }
-        for (std::size_t c = 0; c < widths.size(); ++c) {
-            const double wanted = static_cast<double>(widths[c]) + 2.0;
-            const auto at = static_cast<lxw_col_t>(c);
-            worksheet_set_column(page_, at, at, std::clamp(wanted, min_width, max_width), nullptr);
-        }
-    }
-
-    std::optional<xlsx_write_problem> checked(lxw_error error, std::size_t row,
-                                              std::size_t column) const {
-        if (error == LXW_NO_ERROR) {
-            return std::nullopt;
-        }
-        return xlsx_write_problem{xlsx_write_error::failed, row, column, failure(error)};
     }
 
     std::optional<xlsx_write_problem> put_text(std::size_t row, std::size_t column,
@@ -413,84 +288,219 @@ private:
             return std::nullopt;
         }
         const std::string escaped = escaped_text(text);
-        return checked(worksheet_write_string(page_, static_cast<lxw_row_t>(row),
+        return checked(worksheet_write_string(page, static_cast<lxw_row_t>(row),
                                               static_cast<lxw_col_t>(column), escaped.c_str(), f),
                        row, column);
     }
 
     std::optional<xlsx_write_problem> put_cell(std::size_t row, std::size_t column, const cell& c,
-                                               bool bold) {
+                                               bool bolded) {
         const auto r = static_cast<lxw_row_t>(row);
         const auto at = static_cast<lxw_col_t>(column);
         switch (c.kind) {
         case cell_kind::empty:
             return std::nullopt;
         case cell_kind::text:
-            return put_text(row, column, c.text, bold ? bold_ : nullptr);
+            return put_text(row, column, c.text, bolded ? bold : nullptr);
         case cell_kind::number: {
             if (!fits_a_number(c.text)) {
-                return put_text(row, column, c.text, bold ? bold_ : nullptr);
+                return put_text(row, column, c.text, bolded ? bold : nullptr);
             }
-            lxw_format* f = decimals_of(c.text) <= 2 ? cents_[bold] : general_[bold];
-            return checked(worksheet_write_number(page_, r, at, to_double(c.text), f), row, column);
+            lxw_format* f = decimals_of(c.text) <= 2 ? cents[bolded] : general[bolded];
+            return checked(worksheet_write_number(page, r, at, to_double(c.text), f), row, column);
         }
         case cell_kind::integer:
-            return checked(worksheet_write_number(page_, r, at, static_cast<double>(c.integer),
-                                                  integer_[bold]),
+            return checked(worksheet_write_number(page, r, at, static_cast<double>(c.integer),
+                                                  integer[bolded]),
                            row, column);
         case cell_kind::date:
-            return put_date(row, column, c.day, bold);
+            return put_date(row, column, c.day, bolded);
         case cell_kind::sum:
-            return put_sum(row, column, bold);
+            return put_sum(row, column, bolded);
         }
         return std::nullopt;
     }
 
     std::optional<xlsx_write_problem> put_date(std::size_t row, std::size_t column,
-                                               const calc::date& day, bool bold) {
+                                               const calc::date& day, bool bolded) {
         const int year = static_cast<int>(day.year());
         if (year < 1900 || !calc::is_calendar_day(day)) {
-            return put_text(row, column, cell_text(cell::of_date(day)), bold ? bold_ : nullptr);
+            return put_text(row, column, cell_text(cell::of_date(day)), bolded ? bold : nullptr);
         }
         lxw_datetime when{};
         when.year = year;
         when.month = static_cast<int>(static_cast<unsigned>(day.month()));
         when.day = static_cast<int>(static_cast<unsigned>(day.day()));
-        return checked(worksheet_write_datetime(page_, static_cast<lxw_row_t>(row),
-                                                static_cast<lxw_col_t>(column), &when, date_[bold]),
+        return checked(worksheet_write_datetime(page, static_cast<lxw_row_t>(row),
+                                                static_cast<lxw_col_t>(column), &when,
+                                                date[bolded]),
                        row, column);
     }
 
-    std::optional<xlsx_write_problem> put_sum(std::size_t row, std::size_t column, bool bold) {
+    std::optional<xlsx_write_problem> put_sum(std::size_t row, std::size_t column, bool bolded) {
         const std::string letters = column_letters(column);
         const std::string formula =
-            "=SUM(" + letters + "2:" + letters + std::to_string(sheet_.rows.size() + 1) + ")";
-        const column_sum& sum = sums_[column];
+            "=SUM(" + letters + "2:" + letters + std::to_string(rows + 1) + ")";
+        const column_sum none;
+        const column_sum& sum = column < sums.size() ? sums[column] : none;
         if (!sum.as_formula()) {
-            return put_text(row, column, sum.total.text(), bold ? bold_ : nullptr);
+            return put_text(row, column, sum.total, bolded ? bold : nullptr);
         }
-        lxw_format* f = sum.shape == sum_shape::integers  ? integer_[bold]
-                        : sum.shape == sum_shape::general ? general_[bold]
-                                                          : cents_[bold];
-        return checked(worksheet_write_formula_num(page_, static_cast<lxw_row_t>(row),
+        lxw_format* f = sum.shape == sum_shape::integers  ? integer[bolded]
+                        : sum.shape == sum_shape::general ? general[bolded]
+                                                          : cents[bolded];
+        return checked(worksheet_write_formula_num(page, static_cast<lxw_row_t>(row),
                                                    static_cast<lxw_col_t>(column), formula.c_str(),
-                                                   f, to_double(sum.total.text())),
+                                                   f, to_double(sum.total)),
                        row, column);
     }
 
-    const table& sheet_;
-    std::string folder_;
-    lxw_workbook* book_ = nullptr;
-    lxw_worksheet* page_ = nullptr;
-    lxw_format* bold_ = nullptr;
-    lxw_format* cents_[2]{};
-    lxw_format* integer_[2]{};
-    lxw_format* date_[2]{};
-    lxw_format* general_[2]{};
-    std::vector<column_sum> sums_;
+    std::optional<xlsx_write_problem> put_row(std::size_t row, const std::vector<cell>& cells,
+                                              bool bolded) {
+        if (auto bad = check_row(row, cells)) {
+            return bad;
+        }
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            if (auto bad = put_cell(row, c, cells[c], bolded)) {
+                return bad;
+            }
+            note_width(c, cell_width(cells[c]));
+        }
+        return std::nullopt;
+    }
+
+    void set_widths() {
+        for (std::size_t c = 0; c < widths.size(); ++c) {
+            const double wanted = static_cast<double>(widths[c]) + 2.0;
+            const auto at = static_cast<lxw_col_t>(c);
+            worksheet_set_column(page, at, at, std::clamp(wanted, min_width, max_width), nullptr);
+        }
+    }
+
+    // Closes the workbook, which writes the package in the private folder.
+    std::optional<xlsx_write_problem> build() {
+        set_widths();
+        const lxw_error error = workbook_close(std::exchange(book, nullptr));
+        if (error != LXW_NO_ERROR) {
+            return fail(problem_at(xlsx_write_error::failed, 0, 0, lxw_strerror(error)));
+        }
+        built = true;
+        return std::nullopt;
+    }
+
+    std::optional<xlsx_write_problem> copy_to(std::ostream& out) {
+        std::ifstream in(file, std::ios::binary);
+        if (!in) {
+            return fail(problem_at(xlsx_write_error::failed, 0, 0, "cannot read the built file"));
+        }
+        std::array<char, 1 << 16> chunk{};
+        while (in) {
+            in.read(chunk.data(), chunk.size());
+            out.write(chunk.data(), in.gcount());
+        }
+        if (in.bad()) {
+            return fail(problem_at(xlsx_write_error::failed, 0, 0, "cannot read the built file"));
+        }
+        if (!out) {
+            return fail(problem_at(xlsx_write_error::cannot_write, 0, 0));
+        }
+        return std::nullopt;
+    }
 };
 
-} // namespace
+xlsx_sheet_writer::xlsx_sheet_writer(std::unique_ptr<state> s) : state_(std::move(s)) {}
+xlsx_sheet_writer::xlsx_sheet_writer(xlsx_sheet_writer&&) noexcept = default;
+xlsx_sheet_writer& xlsx_sheet_writer::operator=(xlsx_sheet_writer&&) noexcept = default;
+xlsx_sheet_writer::~xlsx_sheet_writer() = default;
+
+calc::result<xlsx_sheet_writer, xlsx_write_problem>
+xlsx_sheet_writer::start(const std::vector<std::string>& header,
+                         const xlsx_write_options& options) {
+    auto s = std::make_unique<state>();
+    if (s->folder.path().empty()) {
+        return problem_at(xlsx_write_error::no_temporary, 0, 0);
+    }
+    s->file = s->folder.path() / "book.xlsx";
+    std::string folder = utf8_path(s->folder.path());
+    lxw_workbook_options settings{};
+    settings.constant_memory = LXW_TRUE;
+    settings.tmpdir = folder.data();
+    s->book = workbook_new_opt(utf8_path(s->file).c_str(), &settings);
+    if (s->book != nullptr) {
+        s->page = workbook_add_worksheet(s->book, options.sheet_name.c_str());
+    }
+    if (s->book == nullptr || s->page == nullptr) {
+        return problem_at(xlsx_write_error::failed, 0, 0, "cannot start a workbook");
+    }
+    s->make_formats();
+    worksheet_freeze_panes(s->page, 1, 0);
+    std::vector<cell> titles;
+    titles.reserve(header.size());
+    for (const std::string& title : header) {
+        titles.push_back(cell::of_text(title));
+    }
+    if (auto bad = s->put_row(0, titles, true)) {
+        return std::move(*bad);
+    }
+    return xlsx_sheet_writer(std::move(s));
+}
+
+std::optional<xlsx_write_problem> xlsx_sheet_writer::add_row(const std::vector<cell>& row) {
+    state& s = *state_;
+    if (s.failure) {
+        return s.failure;
+    }
+    if (s.book == nullptr) {
+        return problem_at(xlsx_write_error::failed, s.rows + 1, 0, "the workbook is built");
+    }
+    if (auto bad = s.put_row(s.rows + 1, row, false)) {
+        return bad;
+    }
+    if (row.size() > s.sums.size()) {
+        s.sums.resize(row.size());
+    }
+    for (std::size_t c = 0; c < row.size(); ++c) {
+        s.sums[c].add(row[c]);
+    }
+    ++s.rows;
+    return std::nullopt;
+}
+
+std::optional<xlsx_write_problem>
+xlsx_sheet_writer::build(const std::optional<std::vector<cell>>& totals) {
+    state& s = *state_;
+    if (s.failure) {
+        return s.failure;
+    }
+    if (s.book == nullptr) {
+        return problem_at(xlsx_write_error::failed, s.rows + 1, 0, "the workbook is built");
+    }
+    if (totals && s.rows > 0) {
+        if (auto bad = s.put_row(s.rows + 1, *totals, true)) {
+            return bad;
+        }
+    }
+    return s.build();
+}
+
+std::optional<xlsx_write_problem> xlsx_sheet_writer::write_to(std::ostream& out) {
+    state& s = *state_;
+    if (s.failure) {
+        return s.failure;
+    }
+    if (!s.built) {
+        return problem_at(xlsx_write_error::failed, s.rows + 1, 0, "the workbook is not built");
+    }
+    return s.copy_to(out);
+}
+
+std::optional<xlsx_write_problem>
+xlsx_sheet_writer::finish(const std::optional<std::vector<cell>>& totals, std::ostream& out) {
+    if (auto bad = build(totals)) {
+        return bad;
+    }
+    return write_to(out);
+}
 
 std::string column_letters(std::size_t column) {
     std::string letters;
@@ -502,30 +512,29 @@ std::string column_letters(std::size_t column) {
 
 calc::result<std::string, xlsx_write_problem> write_xlsx(const table& sheet,
                                                          const xlsx_write_options& options) {
-    const private_folder folder;
-    if (folder.path().empty()) {
-        return xlsx_write_problem{xlsx_write_error::no_temporary, 0, 0, {}};
+    auto started = xlsx_sheet_writer::start(sheet.header, options);
+    if (!started) {
+        return started.error();
     }
-    const fs::path file = folder.path() / "book.xlsx";
-    {
-        workbook_writer writer(sheet, utf8_path(file), utf8_path(folder.path()), options);
-        if (auto problem = writer.write()) {
-            return std::move(*problem);
+    xlsx_sheet_writer writer = std::move(started).value();
+    for (const auto& row : sheet.rows) {
+        if (auto bad = writer.add_row(row)) {
+            return std::move(*bad);
         }
     }
-    std::ifstream in(file, std::ios::binary);
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (!in.good() && !in.eof()) {
-        return xlsx_write_problem{xlsx_write_error::failed, 0, 0, "cannot read the built file"};
+    std::ostringstream out;
+    if (auto bad = writer.finish(sheet.totals, out)) {
+        return std::move(*bad);
     }
-    return bytes;
+    return std::move(out).str();
 }
 
 std::string describe(const xlsx_write_problem& problem, language lang) {
     const bool zh = lang == language::chinese;
     std::string where;
     if (problem.what == xlsx_write_error::not_utf8 ||
-        problem.what == xlsx_write_error::text_too_long) {
+        problem.what == xlsx_write_error::text_too_long ||
+        problem.what == xlsx_write_error::past_the_sheet) {
         where = zh ? "第" + std::to_string(problem.row + 1) + "行" +
                          column_letters(problem.column) + "列："
                    : "row " + std::to_string(problem.row + 1) + ", column " +
@@ -538,9 +547,14 @@ std::string describe(const xlsx_write_problem& problem, language lang) {
     case xlsx_write_error::text_too_long:
         return where + (zh ? "文字超过32767个字符，Excel单元格容纳不下"
                            : "the text is longer than the 32,767 characters an Excel cell holds");
+    case xlsx_write_error::past_the_sheet:
+        return where + (zh ? "超出Excel工作表的范围（1,048,576行、16,384列）"
+                           : "past the 1,048,576 rows and 16,384 columns of an Excel sheet");
     case xlsx_write_error::no_temporary:
         return zh ? "无法建立临时文件夹来生成工作簿"
                   : "cannot make a temporary folder to build the workbook in";
+    case xlsx_write_error::cannot_write:
+        return zh ? "无法写出工作簿" : "cannot write the workbook out";
     case xlsx_write_error::failed:
         break;
     }

@@ -52,15 +52,19 @@ private slots:
         QCOMPARE(QApplication::exec(), 0);
     }
 
-    // Whatever the arguments hold, they are not used. The settings entry goes to
-    // the user's configuration folder, nothing to the folder the program started in.
+    // Qt's own options reach Qt ("-platform offscreen" as a user may give
+    // it). The settings entry goes to the user's configuration folder,
+    // nothing to the folder the program started in.
     void program_starts_and_paints() {
         QTemporaryDir config_home, started_in;
         qputenv("XDG_CONFIG_HOME", config_home.path().toLocal8Bit());
         qputenv("ORVANDEL_EXIT_AFTER_FIRST_PAINT", "1");
         QProcess program;
         program.setWorkingDirectory(started_in.path());
-        program.start(QStringLiteral(ORVANDEL_PROGRAM), {"--amount", "1 2", "\"x\"", "$(true)"});
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(ORVANDEL_PROGRAM), {"-platform", "offscreen"});
         QVERIFY(program.waitForFinished(60000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);

@@ -1,4 +1,5 @@
-// How the spin arrows step digits and dates. (What typing does, amounts
+// How the spin arrows step digits and dates, and which typed dates a field
+// that reads every pasted form lets through. (What typing does, amounts
 // included, is driven through the widget in edit_mask_test.)
 
 #include "runtime/mask_rules.h"
@@ -14,6 +15,7 @@ class mask_rules_test : public QObject {
 
 private slots:
     void steps();
+    void dates_in_any_form();
 };
 
 void mask_rules_test::steps() {
@@ -37,6 +39,31 @@ void mask_rules_test::steps() {
         QCOMPARE(before.contains(u'-') ? step_date(before, cursor, steps)
                                        : step_digits(before, steps),
                  QString::fromUtf8(expected));
+    }
+}
+
+void mask_rules_test::dates_in_any_form() {
+    // The text typed, the state, the text the field then holds.
+    // clang-format off
+    const std::tuple<const char16_t*, state, const char16_t*> rows[] = {
+        {u"2024-03-20", state::acceptable, u"2024-03-20"},
+        {u"20240320", state::acceptable, u"2024-03-20"},   // the picture's own rules first
+        {u"2024-03-200", state::invalid, u"2024-03-200"},  // including its refusals
+        {u"2024/3/20", state::intermediate, u"2024/3/20"}, // other forms wait for leaving
+        {u"2024.3.", state::intermediate, u"2024.3."},
+        {u"2024年3月20日", state::intermediate, u"2024年3月20日"},
+        {u"２０２４－０３－２０", state::intermediate, u"２０２４－０３－２０"},
+        {u" 2024-3-20\u3000", state::intermediate, u" 2024-3-20\u3000"},
+        {u"2024x", state::invalid, u"2024x"},              // no letters,
+        {u"3/1/2024 0:00", state::invalid, u"3/1/2024 0:00"}, // no times,
+        {u"2024/03/20/2024/03/20/2024", state::invalid, u"2024/03/20/2024/03/20/2024"}, // no essays
+    };
+    // clang-format on
+    for (const auto& [typed, expected_state, expected_text] : rows) {
+        QString text = QString::fromUtf16(typed);
+        int cursor = static_cast<int>(text.size());
+        QCOMPARE(check_date_any_form(text, cursor), expected_state);
+        QCOMPARE(text, QString::fromUtf16(expected_text));
     }
 }
 

@@ -1,15 +1,19 @@
 #!/usr/bin/env python3
-"""orvandel-cli's workbooks against openpyxl, an independent reader and writer.
+"""Our workbooks against openpyxl, an independent reader and writer.
 
-    xlsx_openpyxl_test.py ORVANDEL_CLI DATA_DIR WORK_DIR
+    xlsx_openpyxl_test.py ORVANDEL_CLI XLSX_TOOL DATA_DIR WORK_DIR
 
-Workbooks openpyxl writes (both date systems, amounts as binary floats) give the same cells as the same rows in CSV; the
-workbooks orvandel-cli writes read back in openpyxl with the same values,
-types, number formats and totals. Exits 77 (skipped) when openpyxl is not installed.
+Workbooks openpyxl writes (both date systems, amounts as binary floats) give
+the same cells as the same rows in CSV, and their number formats give the
+decimals they show; the workbooks orvandel-cli and the row-at-a-time writer
+(through xlsx_tool) write read back in openpyxl with the same values, types,
+number formats, bold frozen header and totals. Exits 77 (skipped) when
+openpyxl is not installed.
 """
 import csv
 import datetime
 import os
+import random
 import subprocess
 import sys
 import unittest
@@ -22,8 +26,8 @@ except ImportError:
     print("SKIP: python3-openpyxl is not installed (apt-get install python3-openpyxl)")
     sys.exit(77)
 
-CLI, DATA, WORK = sys.argv[1:4]
-del sys.argv[1:4]
+CLI, TOOL, DATA, WORK = sys.argv[1:5]
+del sys.argv[1:5]
 
 CHINESE = {
     "项目": "item", "应缴税款金额": "amount", "缴款期限": "due_date", "实际缴款日期": "pay_date",
@@ -225,6 +229,138 @@ class SharedCorpusWeWrite(WorkbooksWeWrite):
     """The same for the rows every front end must read alike, with Chinese headers."""
     corpus = "rows-zh.csv"
     total_label, left_out = "合计", "另有17行有误，未计入合计"
+
+
+def tool(*args, stdin=None):
+    return subprocess.run([TOOL, *args], input=stdin, capture_output=True, text=True,
+                          check=False)
+
+
+class RowByRowWriter(unittest.TestCase):
+    """1,000 rows of a sheet of results written a row at a time, read by openpyxl."""
+    HEADER = ["项目", "应缴税款金额", "缴款期限", "实际缴款日期", "合计滞纳天数",
+              "合计应加征滞纳金", "备注"]
+    ROWS = 1000
+
+    @classmethod
+    def setUpClass(cls):
+        rng = random.Random(20010501)
+        cls.rows = []
+        for i in range(cls.ROWS):
+            amount = Decimal(rng.randrange(1, 10 ** 11)) / 100
+            due = datetime.date(1999, 1, 1) + datetime.timedelta(days=rng.randrange(9000))
+            days = rng.randrange(4000)
+            fee = Decimal(rng.randrange(0, 10 ** 9)) / 100
+            note = "未逾期" if days == 0 else ("" if i % 3 else f"第{i}项有误")
+            cls.rows.append([f"增值税 {i}", amount, due, due + datetime.timedelta(days=days),
+                             days, fee, note])
+        lines = ["\t".join(cls.HEADER)]
+        for item, amount, due, paid, days, fee, note in cls.rows:
+            lines.append("\t".join([f"t:{item}", f"n:{amount}", f"d:{due}", f"d:{paid}",
+                                    f"i:{days}", f"n:{fee}", f"t:{note}" if note else ""]))
+        lines.append("totals\t" + "\t".join(["t:合计", "s", "", "", "s", "s", "t:另有0行有误"]))
+        cls.path = work("row-by-row.xlsx")
+        cls.written = tool("write", cls.path, stdin="\n".join(lines) + "\n")
+        cls.book = openpyxl.load_workbook(cls.path)
+        cls.values = openpyxl.load_workbook(cls.path, data_only=True)
+
+    def test_written(self):
+        self.assertEqual(self.written.returncode, 0, self.written.stderr)
+
+    def test_cells_have_their_values_types_and_formats(self):
+        sheet = self.book.active
+        for r, row in enumerate(self.rows, start=2):
+            item, amount, due, paid, days, fee, note = [sheet.cell(row=r, column=c).value
+                                                        for c in range(1, 8)]
+            where = f"row {r}"
+            self.assertEqual(item, row[0], where)
+            for c, expected in ((2, row[1]), (6, row[5])):
+                cell = sheet.cell(row=r, column=c)
+                self.assertIsInstance(cell.value, (int, float), where)
+                self.assertEqual(Decimal(repr(cell.value)), expected, where)
+                self.assertEqual(cell.number_format, "0.00", where)
+            for c, expected in ((3, row[2]), (4, row[3])):
+                cell = sheet.cell(row=r, column=c)
+                self.assertEqual(cell.value, datetime.datetime.combine(expected, datetime.time()),
+                                 where)
+                self.assertEqual(cell.number_format, "yyyy-mm-dd", where)
+            self.assertEqual(days, row[4], where)
+            self.assertIsInstance(days, int, where)
+            self.assertEqual(sheet.cell(row=r, column=5).number_format, "0", where)
+            self.assertEqual(note, row[6] or None, where)
+
+    def test_bold_frozen_header_wide_enough(self):
+        sheet = self.book.active
+        self.assertEqual(sheet.freeze_panes, "A2")
+        self.assertEqual([c.value for c in sheet[1]], self.HEADER)
+        for cell in sheet[1]:
+            self.assertTrue(cell.font.b, cell.value)
+            width = sheet.column_dimensions[cell.column_letter].width
+            self.assertGreaterEqual(width, display_width(cell.value), cell.value)
+        # The widths come from the rows seen too: the item column fits "增值税 999".
+        self.assertGreaterEqual(sheet.column_dimensions["A"].width, display_width("增值税 999"))
+
+    def test_totals_are_sums_with_their_exact_results(self):
+        last = self.ROWS + 2
+        sheet, values = self.book.active, self.values.active
+        self.assertEqual(sheet.max_row, last)
+        self.assertEqual(sheet.cell(row=last, column=1).value, "合计")
+        for c, index in ((2, 1), (5, 4), (6, 5)):
+            letter = openpyxl.utils.get_column_letter(c)
+            self.assertEqual(sheet.cell(row=last, column=c).value,
+                             f"=SUM({letter}2:{letter}{last - 1})")
+            self.assertTrue(sheet.cell(row=last, column=c).font.b)
+            expected = sum(Decimal(row[index]) for row in self.rows)
+            cached = values.cell(row=last, column=c).value
+            self.assertEqual(Decimal(repr(cached)).normalize(), expected.normalize(), letter)
+
+    def test_reads_back_row_by_row(self):
+        read = tool("read", self.path)
+        self.assertEqual(read.returncode, 0, read.stderr)
+        lines = read.stdout.splitlines()
+        self.assertEqual(len(lines), self.ROWS + 2)
+        self.assertEqual(lines[1].split("\t")[:2],
+                         [f"t:{self.rows[0][0]}", f"n:{self.rows[0][1]}@2"])
+        self.assertEqual(lines[-1], "totals\tt:合计\ts\t\t\ts\ts\tt:另有0行有误")
+
+
+class NumberFormatsOpenpyxlWrites(unittest.TestCase):
+    """Amounts worked out by formulas, as spreadsheets show them."""
+
+    def test_decimals_the_formats_show(self):
+        cases = [  # value, number format, the cell read
+            (12345.67, "General", "n:12345.67"),
+            (864.1969, "#,##0.00", "n:864.1969@2"),
+            (-864.1969, '"¥"#,##0.00;[Red]\\-"¥"#,##0.00', "n:-864.1969@2"),
+            (100, "0.00", "n:100.00@2"),
+            (70, "#,##0", "n:70@0"),
+            (0.5, "0.00%", "n:0.5"),
+            (1.25, "0.0#", "n:1.25"),
+            (datetime.date(2024, 4, 15), "yyyy-mm-dd", "d:2024-04-15"),
+            ("=B2*0.07", "#,##0.00", ""),  # openpyxl stores no result for a formula
+        ]
+        book = openpyxl.Workbook()
+        sheet = book.active
+        sheet.append([f"c{i}" for i in range(len(cases))])
+        sheet.append([value for value, _, _ in cases])
+        for i, (_, number_format, _) in enumerate(cases, start=1):
+            sheet.cell(row=2, column=i).number_format = number_format
+        path = work("formats.xlsx")
+        book.save(path)
+        read = tool("read", path)
+        self.assertEqual(read.returncode, 0, read.stderr)
+        cells = read.stdout.splitlines()[1].split("\t")
+        cells += [""] * (len(cases) - len(cells))
+        for (value, number_format, expected), got in zip(cases, cells):
+            self.assertEqual(got, expected, f"{value!r} as {number_format}")
+
+    def test_libreoffice_formula_workbook(self):
+        path = os.path.join(DATA, "formula_amounts.xlsx")
+        values = openpyxl.load_workbook(path, data_only=True).active
+        self.assertEqual(values["C2"].value, 864.1969)
+        read = tool("read", path)
+        self.assertEqual(read.returncode, 0, read.stderr)
+        self.assertEqual(read.stdout.splitlines()[1].split("\t")[2], "n:864.1969@2")
 
 
 if __name__ == "__main__":

@@ -5,15 +5,17 @@
 #include "ui/worksheet/worksheet_model.h"
 
 #include "runtime/clock.h"
+#include "runtime/date_field.h"
+#include "runtime/edit_mask.h"
 #include "runtime/engine_text.h"
 #include "runtime/message_box.h"
+#include "runtime/recovery_file.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDateEdit>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -175,13 +177,16 @@ w_worksheet::w_worksheet(QWidget* parent) : QMainWindow(parent) {
     connect(&model_->undo_stack(), &QUndoStack::indexChanged, this, &w_worksheet::sheet_changed);
     connect(&model_->undo_stack(), &QUndoStack::cleanChanged, this, &w_worksheet::update_title);
     update_title();
-    // Wide enough for every column where the screen allows.
+    // Wide enough for every column, 备注 included, where the screen allows:
+    // at 1600 pixels every column shows and 备注 has room for a reason of
+    // two parts. On a narrower screen the reason is still in the bad cells'
+    // tooltips and, for the current row, in the status bar.
     int width = table->verticalHeader()->sizeHint().width() + 40;
     for (int c = 0; c < shown_column_count; ++c) {
         width += table->columnWidth(c);
     }
     const QScreen* shown_on = screen();
-    const int room = shown_on != nullptr ? shown_on->availableGeometry().width() * 9 / 10 : width;
+    const int room = shown_on != nullptr ? shown_on->availableGeometry().width() - 40 : width;
     resize(std::min(width, std::max(room, 800)), 640);
 }
 
@@ -194,6 +199,7 @@ w_worksheet::~w_worksheet() {
     disconnect(table->horizontalHeader(), nullptr, this, nullptr);
     disconnect(table->verticalHeader(), nullptr, this, nullptr);
     disconnect(table, nullptr, this, nullptr);
+    disconnect(table->selectionModel(), nullptr, this, nullptr);
     delete takeCentralWidget();
 }
 
@@ -205,14 +211,15 @@ void w_worksheet::build_layout() {
 
     auto* date_row = new QHBoxLayout();
     auto* date_label = new QLabel(QStringLiteral("缴款日期(&D)："), central);
-    payment_date = new QDateEdit(central);
+    payment_date = new runtime::date_field(central);
     payment_date->setObjectName(QStringLiteral("payment_date"));
-    payment_date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    payment_date->setCalendarPopup(true);
-    payment_date->setDate(runtime::today());
-    payment_date->setAccessibleName(QStringLiteral("缴款日期"));
-    payment_date->setToolTip(QStringLiteral("没有填写实际缴款日期的行按这一天缴款计算；"
-                                            "改动后所有行立即重新计算。"));
+    payment_date->set_date(runtime::today());
+    for (QWidget* named :
+         {static_cast<QWidget*>(payment_date), static_cast<QWidget*>(payment_date->edit())}) {
+        named->setAccessibleName(QStringLiteral("缴款日期"));
+        named->setToolTip(QStringLiteral("没有填写实际缴款日期的行按这一天缴款计算；"
+                                         "改动后所有行立即重新计算。"));
+    }
     date_label->setBuddy(payment_date);
     auto* date_hint = new QLabel(QStringLiteral("没有填写实际缴款日期的行按这一天缴款计算；"
                                                 "有编号的欠税，仍欠的税款计算到这一天。"),
@@ -236,7 +243,10 @@ void w_worksheet::build_layout() {
         model_->set_debts_capped(model_->debts_capped() != std::optional<bool>(true));
     });
     layout->addLayout(date_row);
-    connect(payment_date, &QDateEdit::dateChanged, this, &w_worksheet::payment_date_changed);
+    connect(payment_date, &runtime::date_field::date_changed, this,
+            &w_worksheet::payment_date_changed);
+    connect(payment_date, &runtime::date_field::refused, this,
+            [this](const QString& message) { statusBar()->showMessage(message); });
 
     table = new worksheet_view(central);
     table->setObjectName(QStringLiteral("table"));
@@ -292,6 +302,18 @@ void w_worksheet::build_layout() {
 
     setCentralWidget(central);
     statusBar()->showMessage(QStringLiteral("就绪"));
+    // The current row's reason, beside whatever the status bar says.
+    row_note = new QLabel(this);
+    row_note->setObjectName(QStringLiteral("row_note"));
+    row_note->setStyleSheet(QStringLiteral("QLabel { color: #b00020; }"));
+    statusBar()->addPermanentWidget(row_note);
+    connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &w_worksheet::show_row_note);
+    connect(model_, &QAbstractItemModel::dataChanged, this, &w_worksheet::show_row_note);
+    connect(model_, &QAbstractItemModel::modelReset, this, &w_worksheet::show_row_note);
+    connect(model_, &QAbstractItemModel::rowsInserted, this, &w_worksheet::show_row_note);
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, &w_worksheet::show_row_note);
+    connect(model_, &QAbstractItemModel::layoutChanged, this, &w_worksheet::show_row_note);
 }
 
 void w_worksheet::build_actions() {
@@ -370,7 +392,7 @@ void w_worksheet::build_menus() {
 void w_worksheet::size_columns() {
     const QFontMetrics cells = table->fontMetrics();
     const QFontMetrics titles = table->horizontalHeader()->fontMetrics();
-    const int padding = 3 * cells.averageCharWidth();
+    const int padding = 2 * cells.averageCharWidth();
     for (int c = 0; c < model_->columnCount(); ++c) {
         // A column of the file that the sheet does not know: as wide as its title.
         int width = c < shown_column_count
@@ -450,6 +472,22 @@ void w_worksheet::show_debts() {
     if (debt_panel->toPlainText() != text) {
         debt_panel->setPlainText(text);
     }
+}
+
+void w_worksheet::show_row_note() {
+    const QModelIndex at = table->currentIndex();
+    QString note;
+    if (at.isValid()) {
+        const auto row = static_cast<std::size_t>(at.row());
+        // A row of a debt has its debt's figures, or its debt's note.
+        if (row < model_->rows().size() && !model_->rows().blank(row) &&
+            !model_->row_computed(row)) {
+            note = QStringLiteral("第%1行：%2")
+                       .arg(at.row() + 1)
+                       .arg(runtime::qstring(model_->shown_text(row, shown_column_count - 1)));
+        }
+    }
+    row_note->setText(note);
 }
 
 void w_worksheet::sheet_changed() {

@@ -1,7 +1,7 @@
 #pragma once
 // The worksheet window (计算底稿): many tax items at once, typed or pasted
 // from a spreadsheet, each with its surcharge, a what-if payment date and the
-// totals, kept safe in a recovery file until it is saved or closed.
+// totals, kept safe in a recovery file of its own until it is saved or closed.
 
 #include "ui/worksheet/row_store.h"
 
@@ -10,12 +10,17 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 class QAction;
 class QCheckBox;
-class QDateEdit;
 class QLabel;
 class QPlainTextEdit;
+
+namespace orvandel::runtime {
+class date_field;
+class recovery_file;
+} // namespace orvandel::runtime
 
 namespace orvandel::ui::worksheet {
 
@@ -55,10 +60,15 @@ public:
     bool open_file(const QString& path);
     // Saves the rows to `path`; on failure says why. False when not saved.
     bool save_file(const QString& path);
-    // Takes the rows of the recovery file, as unsaved changes.
-    bool restore_recovery();
-    // Writes the recovery file now (the timer does it within 2 s of a change).
+    // Takes the rows of a recovery file left by a sheet that is gone, as
+    // unsaved changes, and keeps the file as this sheet's own from then on.
+    // On failure says why and leaves the file where it is.
+    bool restore_recovery(std::unique_ptr<runtime::recovery_file> file);
+    // Writes this sheet's recovery file now (the timer does it within 2 s of
+    // a change). Each sheet has its own, held for as long as it is open.
     void write_recovery();
+    // The path of this sheet's recovery file; empty before it has one.
+    [[nodiscard]] QString recovery_path() const;
 
     [[nodiscard]] worksheet_model& model() { return *model_; }
     [[nodiscard]] const QString& file_path() const { return file_path_; }
@@ -77,7 +87,9 @@ public:
 
     worksheet_view* table = nullptr;
     QTableView* totals = nullptr;
-    QDateEdit* payment_date = nullptr;
+    runtime::date_field* payment_date = nullptr;
+    // In the status bar: why the current row has no figures, if it has none.
+    QLabel* row_note = nullptr;
     // Debts paid in parts: whether their totals carry the capped surcharge,
     // and the working of the current row's debt under the totals.
     QCheckBox* cap_debts = nullptr;
@@ -112,6 +124,7 @@ private:
     void keep_totals_aligned();
     void update_title();
     void payment_date_changed();
+    void show_row_note();
     // The debts' columns, the cap box and the panel as the rows now are.
     void show_debts();
     void sheet_changed();
@@ -129,6 +142,7 @@ private:
     totals_model* totals_model_ = nullptr;
     QString file_path_;
     QTimer recovery_timer_;
+    std::unique_ptr<runtime::recovery_file> recovery_;
 };
 
 } // namespace orvandel::ui::worksheet

@@ -1,6 +1,6 @@
 // The worksheet's files: opening and saving CSV and Excel workbooks (the
-// file name's extension chooses), and the recovery file that keeps unsaved
-// rows safe across a crash.
+// file name's extension chooses), and the sheet's own recovery file that
+// keeps unsaved rows safe across a crash.
 
 #include "ui/worksheet/w_worksheet.h"
 
@@ -11,7 +11,7 @@
 #include "runtime/engine_text.h"
 #include "runtime/file_dialog.h"
 #include "runtime/message_box.h"
-#include "runtime/state_dir.h"
+#include "runtime/recovery_file.h"
 #include "runtime/text_file.h"
 #include "sheet/csv.h"
 #include "sheet/reader.h"
@@ -198,9 +198,10 @@ bool w_worksheet::open_file(const QString& path) {
                                                                        sheet::language::chinese))));
             return false;
         }
-        progress.setRange(0, 0); // how many rows a workbook holds is known only at its end
+        const sheet::workbook_source& source = **book;
         load = load_rows(**book, [&] {
-            progress.setValue(0);
+            const std::uint64_t total = std::max<std::uint64_t>(source.total(), 1);
+            progress.setValue(static_cast<int>(source.done() * 1000 / total));
             return !progress.wasCanceled();
         });
         encoding = QStringLiteral("Excel 工作簿");
@@ -238,7 +239,6 @@ bool w_worksheet::open_file(const QString& path) {
     }
     progress.setLabelText(QStringLiteral("正在计算…"));
     progress.setCancelButton(nullptr);
-    progress.setRange(0, 1000);
     progress.setValue(1000);
     const std::size_t count = load.rows.size();
     const std::size_t extra = load.shape.extra_columns.size();
@@ -324,23 +324,30 @@ void w_worksheet::write_recovery() {
         forget_recovery();
         return;
     }
-    const QString path = runtime::worksheet_recovery_path();
-    QDir().mkpath(QFileInfo(path).path());
-    const QString problem = runtime::write_file_atomically(path, csv_text());
+    QString problem;
+    if (!recovery_) {
+        recovery_ = runtime::recovery_file::create(problem);
+    }
+    if (recovery_) {
+        problem = recovery_->write(csv_text());
+    }
     if (!problem.isEmpty()) {
         statusBar()->showMessage(QStringLiteral("无法写入恢复文件：%1").arg(problem));
     }
 }
 
 void w_worksheet::forget_recovery() {
-    const QString path = runtime::worksheet_recovery_path();
-    if (QFile::exists(path)) {
-        QFile::remove(path);
+    if (recovery_) {
+        recovery_->remove();
     }
 }
 
-bool w_worksheet::restore_recovery() {
-    const runtime::read_text read = runtime::read_text_file(runtime::worksheet_recovery_path());
+QString w_worksheet::recovery_path() const {
+    return recovery_ ? recovery_->path() : QString();
+}
+
+bool w_worksheet::restore_recovery(std::unique_ptr<runtime::recovery_file> file) {
+    const runtime::read_text read = runtime::read_text_file(file->path());
     if (!read.ok) {
         tell(this, read.problem);
         return false;
@@ -359,6 +366,8 @@ bool w_worksheet::restore_recovery() {
     for (std::size_t r = 0; r < count; ++r) {
         rows.push_back(load.rows.cells(r));
     }
+    forget_recovery();
+    recovery_ = std::move(file); // kept, and written on, until this sheet is saved or closed
     model_->replace_all(row_store(load.shape.extra_columns.size()), std::move(load.shape));
     // As one undoable change, so that the sheet counts as unsaved.
     model_->insert_rows(0, std::move(rows), QStringLiteral("恢复"));

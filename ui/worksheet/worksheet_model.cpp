@@ -74,6 +74,28 @@ column shown_for(column c) {
     }
 }
 
+// The characters of a title on its first line; 0 keeps it on one line.
+qsizetype title_break(column c) {
+    switch (c) {
+    case column::amount:       // 应缴税款|金额
+    case column::pay_date:     // 实际缴款|日期
+    case column::total_days:   // 合计滞纳|天数
+    case column::one_more_day: // 每多滞纳|一日增加
+        return 4;
+    case column::days_before: // 2001年04月30日前|滞纳天数
+    case column::days_after:
+    case column::fee_before:
+    case column::fee_after:
+        return 12;
+    case column::total_fee: // 合计应加征|滞纳金
+        return 5;
+    case column::tax_and_fee_total: // 税款与|滞纳金合计
+        return 3;
+    default:
+        return 0;
+    }
+}
+
 } // namespace
 
 int view_column(sheet::column c) {
@@ -488,10 +510,14 @@ QVariant worksheet_model::headerData(int section, Qt::Orientation orientation, i
     const QString title = runtime::qstring(column_title(section));
     switch (role) {
     case Qt::DisplayRole: {
-        // The dated titles on two lines: "2001年04月30日前" over "滞纳天数".
+        // The long titles on two lines, so that a column is no wider than its
+        // figures need and the window shows every column up to 备注:
+        // "2001年04月30日前" over "滞纳天数", "合计应加征" over "滞纳金".
         QString shown = title;
-        if (shown.startsWith(QStringLiteral("2001年")) && shown.size() > 12) {
-            shown.insert(12, QLatin1Char('\n'));
+        const auto col = column_at(section);
+        const qsizetype first_line = col ? title_break(*col) : 0;
+        if (first_line > 0 && first_line < shown.size()) {
+            shown.insert(first_line, QLatin1Char('\n'));
         }
         return shown;
     }

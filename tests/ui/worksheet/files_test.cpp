@@ -5,6 +5,7 @@
 
 #include "sheet_fixture.h"
 
+#include "runtime/recovery_file.h"
 #include "runtime/state_dir.h"
 #include "sheet/batch.h"
 #include "sheet/csv.h"
@@ -45,6 +46,16 @@ std::vector<ws::row_cells> sample_rows() {
             row("按期", "500", "2024-03-10", "2024-03-01")};
 }
 
+// The texts of the files in the state folder.
+QStringList recovered_texts() {
+    QStringList texts;
+    const QDir folder(runtime::state_directory());
+    for (const QString& name : folder.entryList(QDir::Files)) {
+        texts << QString::fromUtf8(read_bytes(folder.filePath(name)));
+    }
+    return texts;
+}
+
 } // namespace
 
 class files_test : public QObject {
@@ -53,7 +64,7 @@ class files_test : public QObject {
 
 private slots:
     void initTestCase() { pin_environment(home); }
-    void cleanup() { QFile::remove(runtime::worksheet_recovery_path()); }
+    void cleanup() { QDir(runtime::state_directory()).removeRecursively(); }
 
     // Saved: Chinese headers, UTF-8 with a byte order mark, CRLF; opened
     // again: exactly what was shown.
@@ -263,30 +274,63 @@ private slots:
         QCOMPARE(boxes.size(), std::size_t{1});
         QCOMPARE(boxes[0].buttons, runtime::msg_buttons::save_discard_cancel);
         sheet->write_recovery();
-        QVERIFY(QFile::exists(runtime::worksheet_recovery_path()));
+        const QString recovery = sheet->recovery_path();
+        QVERIFY(QFile::exists(recovery));
         runtime::push_answer(2); // 不保存
         QVERIFY(sheet->close());
         // Closed on purpose: nothing left to recover.
-        QVERIFY(!QFile::exists(runtime::worksheet_recovery_path()));
+        QVERIFY(!QFile::exists(recovery));
     }
 
-    // Each change is written to the recovery file within 2 s; a new window
-    // takes the rows back as unsaved changes.
+    // Each change is written to the recovery file within 2 s; once its
+    // window is gone, a new window takes the rows back as unsaved changes,
+    // and the file with them.
     void recovery_file_brings_the_rows_back() {
         QStringList shown;
+        QString recovery;
         {
             opened_sheet sheet;
             fill(sheet.model(), sample_rows());
             sheet.model().setData(sheet.model().index(0, 0), QStringLiteral("改过"), Qt::EditRole);
             shown = snapshot(sheet.model());
-            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime::worksheet_recovery_path()), 3000);
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(sheet->recovery_path()), 3000);
+            recovery = sheet->recovery_path();
+            QVERIFY(runtime::recovery_file::claim_orphans().empty()); // its window is open
             // The window goes away without closing, as in a crash.
         }
-        QVERIFY(QFile::exists(runtime::worksheet_recovery_path()));
+        QVERIFY(QFile::exists(recovery));
+        auto orphans = runtime::recovery_file::claim_orphans();
+        QCOMPARE(orphans.size(), std::size_t{1});
         opened_sheet restored;
-        QVERIFY(restored->restore_recovery());
+        QVERIFY(restored->restore_recovery(std::move(orphans.front())));
         QCOMPARE(snapshot(restored.model()), shown);
         QVERIFY(!restored.model().undo_stack().isClean());
+        QCOMPARE(restored->recovery_path(), recovery);
+        QVERIFY(runtime::recovery_file::claim_orphans().empty()); // its new window holds it
+    }
+
+    // Two sheets open at once, each with unsaved rows: saving (or closing)
+    // one leaves the other's rows on disk, and only its own are gone.
+    void each_sheet_keeps_its_own_recovery_file() {
+        opened_sheet first;
+        opened_sheet second;
+        first.model().setData(first.model().index(0, 0), QStringLiteral("甲表未保存"),
+                              Qt::EditRole);
+        second.model().setData(second.model().index(0, 0), QStringLiteral("乙表未保存"),
+                               Qt::EditRole);
+        first->write_recovery();
+        second->write_recovery();
+        QCOMPARE(recovered_texts().filter(QStringLiteral("乙表未保存")).size(), 1);
+        QCOMPARE(recovered_texts().filter(QStringLiteral("甲表未保存")).size(), 1);
+
+        QVERIFY(first->save_file(home.filePath(QStringLiteral("first.csv"))));
+        QCOMPARE(recovered_texts().filter(QStringLiteral("乙表未保存")).size(), 1);
+        QCOMPARE(recovered_texts().filter(QStringLiteral("甲表未保存")).size(), 0);
+        second.model().undo_stack().setClean();
+        runtime::push_answer(2); // 不保存
+        second->show();
+        QVERIFY(second->close());
+        QVERIFY(recovered_texts().filter(QStringLiteral("乙表未保存")).isEmpty());
     }
 
     // The shared contract: the corpus the batch is checked against, opened

@@ -53,6 +53,12 @@ private slots:
         QTest::newRow("no_such_day")
             << row("", "100", "2023-02-29", "2024-03-10") << "||||||||缴款期限：没有这一天"
             << "2";
+        // Without any period the reason shows at 缴款期限, the first cell of one.
+        QTest::newRow("no_period") << row("", "100", "", "") << "||||||||PERIOD_MISSING"
+                                   << "2";
+        QTest::newRow("bad_day_count") << row("", "100", "", "", "5天", "3")
+                                       << "5天|3|||||||2001年04月30日前滞纳天数：不是整数"
+                                       << "4";
         QTest::newRow("dates_and_day_counts")
             << row("", "100", "2024-03-01", "", "5", "") << "5|||||||||"
             << "";
@@ -78,9 +84,13 @@ private slots:
                      qPrintable(all.last()));
             return;
         }
+        if (shown.endsWith(QStringLiteral("PERIOD_MISSING"))) {
+            QVERIFY2(all.last().endsWith(QStringLiteral("未填写")), qPrintable(all.last()));
+            shown.replace(QStringLiteral("PERIOD_MISSING"), all.last());
+        }
         QCOMPARE(figures, shown);
         // Bad cells are red and say why in their tooltip; the others are not.
-        for (int c = 0; c < 4; ++c) {
+        for (int c = 0; c < 6; ++c) {
             const QModelIndex at = model.index(0, c);
             const bool bad = bad_columns.contains(QString::number(c));
             QCOMPARE(at.data(Qt::BackgroundRole).isValid(), bad);

@@ -7,17 +7,20 @@
 #include "app/orvandel.h"
 #include "runtime/file_dialog.h"
 #include "runtime/printing.h"
+#include "runtime/recovery_file.h"
 #include "runtime/state_dir.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTimer>
 
 using namespace orvandel;
@@ -55,7 +58,7 @@ class reach_test : public QObject {
 private slots:
     void initTestCase() { pin_environment(home); }
     void cleanup() {
-        QFile::remove(runtime::worksheet_recovery_path());
+        QDir(runtime::state_directory()).removeRecursively();
         (void)runtime::take_recorded_boxes();
     }
 
@@ -126,27 +129,80 @@ private slots:
         QVERIFY(worksheet_of(application)->model().rows().blank(0));
     }
 
-    // After a crash the next start offers the unsaved rows back.
+    // After a crash the next start offers the unsaved rows back, each lost
+    // sheet in turn, the most recent first: taken into a window of its own,
+    // or given up for good.
+    void next_start_offers_the_recovered_rows_data() {
+        QTest::addColumn<QList<int>>("answers");  // 1 是, 2 否; the newer sheet first
+        QTest::addColumn<QStringList>("windows"); // the first cell of each window opened
+        QTest::newRow("both back") << QList<int>{1, 1} << QStringList{"后未保存", "先未保存"};
+        QTest::newRow("older only") << QList<int>{2, 1} << QStringList{"先未保存"};
+        QTest::newRow("neither") << QList<int>{2, 2} << QStringList{""};
+    }
     void next_start_offers_the_recovered_rows() {
-        {
+        QFETCH(QList<int>, answers);
+        QFETCH(QStringList, windows);
+        // Two sheets lost, the first written a minute before the second.
+        for (const auto& [first_cell, age] : {std::pair{QStringLiteral("先未保存"), -60},
+                                              std::pair{QStringLiteral("后未保存"), 0}}) {
             ws::w_worksheet lost;
             fill(lost.model(), {row("增值税", "100", "2024-03-01", "2024-03-11")});
-            lost.model().setData(lost.model().index(0, 0), QStringLiteral("未保存"), Qt::EditRole);
+            lost.model().setData(lost.model().index(0, 0), first_cell, Qt::EditRole);
             lost.write_recovery();
+            QFile written(lost.recovery_path());
+            QVERIFY(written.open(QIODevice::ReadWrite));
+            QVERIFY(written.setFileTime(QDateTime::currentDateTime().addSecs(age),
+                                        QFileDevice::FileModificationTime));
             lost.model().undo_stack().setClean(); // gone without closing
         }
-        runtime::push_answer(1);
+        for (const int answer : answers) {
+            runtime::push_answer(answer);
+        }
         app::orvandel application;
         application.open({QStringLiteral("orvandel"), QStringLiteral("--worksheet")});
         const auto boxes = runtime::take_recorded_boxes();
-        QCOMPARE(boxes.size(), std::size_t{1});
+        QCOMPARE(boxes.size(), std::size_t{2});
         QCOMPARE(boxes[0].buttons, runtime::msg_buttons::yes_no);
+        QVERIFY2(boxes[1].text.contains(QStringLiteral("共有2份，这是第2份")),
+                 qPrintable(boxes[1].text));
         QVERIFY(application.w_dornik.isNull());
         ws::w_worksheet* sheet = worksheet_of(application);
         QVERIFY(sheet != nullptr);
-        QCOMPARE(runtime::qstring(sheet->model().shown_text(0, 0)), QStringLiteral("未保存"));
-        QVERIFY(!sheet->model().undo_stack().isClean());
-        sheet->model().undo_stack().setClean();
+        QList<ws::w_worksheet*> opened{sheet}; // w_worksheet first, then any others
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* other = qobject_cast<ws::w_worksheet*>(window);
+            if (other != nullptr && other != sheet && other->isVisible()) {
+                opened << other;
+            }
+        }
+        QStringList shown;
+        for (ws::w_worksheet* window : opened) {
+            shown << runtime::qstring(window->model().shown_text(0, 0));
+            QCOMPARE(window->model().undo_stack().isClean(), shown.back().isEmpty());
+            window->model().undo_stack().setClean();
+        }
+        QCOMPARE(shown, windows);
+        // What was given up is gone; what was taken back is held by its window.
+        QVERIFY(runtime::recovery_file::claim_orphans().empty());
+        const QStringList left =
+            QDir(runtime::state_directory()).entryList({QStringLiteral("*.csv")}, QDir::Files);
+        QCOMPARE(left.size(), windows.filter(QRegularExpression(QStringLiteral("."))).size());
+    }
+
+    // A sheet still open (here, or in another running program) is not
+    // offered back: it is nobody's lost work.
+    void next_start_leaves_an_open_sheet_alone() {
+        ws::w_worksheet open_elsewhere;
+        fill(open_elsewhere.model(), {row("增值税", "100", "2024-03-01", "2024-03-11")});
+        open_elsewhere.model().setData(open_elsewhere.model().index(0, 0),
+                                       QStringLiteral("正在编辑"), Qt::EditRole);
+        open_elsewhere.write_recovery();
+        app::orvandel application;
+        application.open({QStringLiteral("orvandel"), QStringLiteral("--worksheet")});
+        QVERIFY(runtime::take_recorded_boxes().empty());
+        ws::w_worksheet* sheet = worksheet_of(application);
+        QVERIFY(sheet != nullptr && sheet->model().rows().blank(0));
+        open_elsewhere.model().undo_stack().setClean();
     }
 
     // 导出PDF… writes the worksheet's rows as the audit sheet.

@@ -5,12 +5,17 @@
 
 #include "sheet_fixture.h"
 
+#include "runtime/date_field.h"
+#include "runtime/edit_mask.h"
+
 #include <QApplication>
-#include <QDateEdit>
+#include <QClipboard>
 #include <QDir>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QStatusBar>
+#include <QToolTip>
 
 using namespace orvandel;
 using namespace orvandel::test;
@@ -19,6 +24,15 @@ namespace {
 
 QString cell(const opened_sheet& sheet, int r, int c) {
     return runtime::qstring(sheet.model().shown_text(static_cast<std::size_t>(r), c));
+}
+
+// Types `text` into the widget with the focus, one character a key, as a
+// keyboard or an input method delivers it (QTest::keyClicks takes Latin-1 only).
+void type_text(const QString& text) {
+    for (const QChar c : text) {
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(c),
+                            Qt::NoModifier);
+    }
 }
 
 QPoint current(const opened_sheet& sheet) {
@@ -121,10 +135,104 @@ private slots:
     void payment_date_field_recomputes() {
         QCOMPARE(cell(*sheet, 1, 6), QStringLiteral("14"));
         (*sheet)->payment_date->setFocus();
-        (*sheet)->payment_date->setDate(QDate(2024, 3, 20));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), "2024-03-20");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(cell(*sheet, 1, 6), QStringLiteral("19"));
         QCOMPARE(cell(*sheet, 0, 6), QStringLiteral("10"));
         QCOMPARE((*sheet)->totals->model()->index(0, 9).data().toString(), QStringLiteral("2.40"));
+    }
+
+    // 缴款日期 typed whole over what it shows, in each form a pasted date may
+    // take, arrives whole at Tab; a text that names no day is refused where
+    // the user sees it, and the rows keep the date they had.
+    void payment_date_typed_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QDate>("taken"); // null: refused
+        QTest::addColumn<QString>("tip");
+        const QDate day(2024, 3, 20);
+        QTest::newRow("dashes") << QStringLiteral("2024-03-20") << day << QString();
+        QTest::newRow("one-digit month") << QStringLiteral("2024-3-20") << day << QString();
+        QTest::newRow("eight digits") << QStringLiteral("20240320") << day << QString();
+        QTest::newRow("slashes") << QStringLiteral("2024/3/20") << day << QString();
+        QTest::newRow("dots") << QStringLiteral("2024.3.20") << day << QString();
+        QTest::newRow("chinese") << QStringLiteral("2024年3月20日") << day << QString();
+        QTest::newRow("full width") << QStringLiteral("２０２４－０３－２０") << day << QString();
+        QTest::newRow("another year")
+            << QStringLiteral("2019-12-31") << QDate(2019, 12, 31) << QString();
+        QTest::newRow("no such day")
+            << QStringLiteral("2024-02-30") << QDate() << QStringLiteral("没有这一天");
+        QTest::newRow("mixed separators")
+            << QStringLiteral("2024/3-20") << QDate() << QStringLiteral("分隔符");
+        QTest::newRow("unfinished")
+            << QStringLiteral("2024-3") << QDate() << QStringLiteral("无法识别的日期");
+        // Pasted (Ctrl+V) in place of what the field shows.
+        QTest::newRow("pasted cell") << QStringLiteral("\t2024年3月20日\r\n") << day << QString();
+        QTest::newRow("pasted no such day") << QStringLiteral("\t2024/2/30\r\n") << QDate()
+                                            << QStringLiteral("未能粘贴：没有这一天");
+    }
+    void payment_date_typed() {
+        QFETCH(QString, typed);
+        QFETCH(QDate, taken);
+        QFETCH(QString, tip);
+        QWidget* field = (*sheet)->payment_date;
+        field->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        const bool pasted = typed.startsWith(u'\t');
+        if (pasted) {
+            QApplication::clipboard()->setText(typed.mid(1));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+            // A paste is refused at once (Tab then hides the tip).
+            QCOMPARE(QToolTip::isVisible(), !taken.isValid());
+            QVERIFY2(QToolTip::text().contains(tip), qPrintable(QToolTip::text()));
+        } else {
+            type_text(typed);
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), (*sheet)->table); // Tab leaves the field at once
+        const QDate expected = taken.isValid() ? taken : QDate(2024, 3, 15);
+        QCOMPARE(runtime::to_qdate(*sheet->model().payment_date()), expected);
+        QCOMPARE(cell(*sheet, 1, 6),
+                 QString::number(std::max<qint64>(0, QDate(2024, 3, 1).daysTo(expected))));
+        if (taken.isValid()) {
+            return;
+        }
+        // Refused: the field shows the date the rows use, and the tip says why.
+        QVERIFY(field->findChild<QLineEdit*>()->text() == QStringLiteral("2024-03-15"));
+        QTRY_VERIFY((*sheet)->statusBar()->currentMessage().contains(tip));
+        if (!pasted) {
+            QTRY_VERIFY(QToolTip::isVisible()); // shown once the focus has moved on
+            QVERIFY2(QToolTip::text().contains(tip), qPrintable(QToolTip::text()));
+        }
+    }
+
+    // The arrows step the part under the cursor and recompute at once; the
+    // calendar (Alt+Down) takes a day chosen with the keys.
+    void payment_date_by_arrows_and_calendar() {
+        QTest::keyClick((*sheet)->table, Qt::Key_D, Qt::AltModifier); // the label's access key
+        QWidget* line = QApplication::focusWidget();
+        QCOMPARE(line, (*sheet)->payment_date->edit());
+        QTest::keyClick(line, Qt::Key_End);
+        QTest::keyClick(line, Qt::Key_Up);
+        QCOMPARE(runtime::to_qdate(*sheet->model().payment_date()), QDate(2024, 3, 16));
+        QTest::keyClick(line, Qt::Key_Home);
+        QTest::keyClick(line, Qt::Key_Down);
+        QCOMPARE(runtime::to_qdate(*sheet->model().payment_date()), QDate(2023, 3, 16));
+        QTest::keyClick(line, Qt::Key_Down, Qt::AltModifier);
+        QWidget* calendar = QApplication::activePopupWidget();
+        QVERIFY(calendar != nullptr);
+        QTest::keyClick(calendar->focusWidget(), Qt::Key_Right);
+        QTest::keyClick(calendar->focusWidget(), Qt::Key_Return);
+        QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+        QCOMPARE(runtime::to_qdate(*sheet->model().payment_date()), QDate(2023, 3, 17));
+        QCOMPARE(line->property("text").toString(), QStringLiteral("2023-03-17"));
+        // F4 opens it too; Esc closes it with the date as it was.
+        QTest::keyClick(line, Qt::Key_F4);
+        QVERIFY(QApplication::activePopupWidget() != nullptr);
+        QTest::keyClick(QApplication::activePopupWidget()->focusWidget(), Qt::Key_Right);
+        QTest::keyClick(QApplication::activePopupWidget()->focusWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+        QCOMPARE(runtime::to_qdate(*sheet->model().payment_date()), QDate(2023, 3, 17));
     }
 
     // A click on a header sorts; a second click sorts the other way; undo
