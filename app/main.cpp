@@ -4,8 +4,8 @@
 // Qt starts, with no window and no display; --export-pdf writes the audit
 // sheet of a worksheet file instead, shows no window and needs no display.
 
+#include "app/application.h"
 #include "app/command_line.h"
-#include "app/orvandel.h"
 #include "app/worksheet_pdf.h"
 #include "runtime/startup.h"
 
@@ -74,12 +74,12 @@ int main(int argc, char* argv[]) {
     const orvandel::app::command_line given =
         orvandel::app::read_command_line(QCoreApplication::arguments());
     if (given.what == request::export_pdf) {
-        const orvandel::app::orvandel application; // names the program, prepares the fonts
+        const orvandel::app::application application; // names the program, prepares the fonts
         QTextStream err(stderr);
         return orvandel::app::export_worksheet_pdf(given.worksheet_file, given.pdf_file, err);
     }
     QApplication::setWindowIcon(window_icon());
-    orvandel::app::orvandel application;
+    orvandel::app::application application;
     application.open(QCoreApplication::arguments());
     if (orvandel::runtime::exit_after_first_paint_requested()) {
         QWidget* first = application.w_dornik ? static_cast<QWidget*>(application.w_dornik)

@@ -1,7 +1,7 @@
 // The application object and the program: start, the main window, the exit
 // code when the last window closes.
 
-#include "app/orvandel.h"
+#include "app/application.h"
 #include "runtime/fonts.h"
 
 #include <QApplication>
@@ -43,7 +43,7 @@ class app_test : public QObject {
 
 private slots:
     void exit_ends_the_application_with_zero() {
-        orvandel::app::orvandel application;
+        orvandel::app::application application;
         application.open(QCoreApplication::arguments());
         QVERIFY(application.w_dornik && application.w_dornik->isVisible());
         QCOMPARE(application.gs_path, QDir::toNativeSeparators(QDir::currentPath()));
@@ -80,7 +80,7 @@ private slots:
         if (song_is_installed()) {
             QSKIP("\"宋体\" is installed here: the form is drawn in it");
         }
-        orvandel::app::orvandel application;
+        orvandel::app::application application;
         application.open(QCoreApplication::arguments());
         auto& w = *application.w_dornik;
         w.em_yjsk->set_text(QStringLiteral("9876543.21"));
@@ -121,7 +121,7 @@ private slots:
         if (song_is_installed()) {
             QSKIP("\"宋体\" is installed here: the form is drawn in it");
         }
-        orvandel::app::orvandel application; // installs the faces
+        orvandel::app::application application; // installs the faces
         if (!QFontDatabase::hasFamily(QStringLiteral("Noto Serif CJK SC"))) {
             QSKIP("Noto Serif CJK SC (fonts-noto-cjk) is not installed");
         }

@@ -4,7 +4,7 @@
 
 #include "../ui/audit/audit_items_for_tests.h"
 #include "../ui/main/opened_form.h"
-#include "app/orvandel.h"
+#include "app/application.h"
 #include "runtime/clock.h"
 #include "runtime/file_dialog.h"
 #include "runtime/message_box.h"
@@ -56,7 +56,7 @@ class audit_commands_test : public QObject {
 
     QTemporaryDir config_home_;
     QTemporaryDir out_;
-    std::unique_ptr<app::orvandel> application_;
+    std::unique_ptr<app::application> application_;
     ui::w_dornik* window_ = nullptr;
 
     void calculate(const QString& amount, const QString& start, const QString& end) {
@@ -70,7 +70,7 @@ private slots:
     void init() {
         qputenv("XDG_CONFIG_HOME", config_home_.path().toLocal8Bit());
         runtime::set_today_for_testing(QDate(2024, 3, 15));
-        application_ = std::make_unique<app::orvandel>();
+        application_ = std::make_unique<app::application>();
         application_->open(QCoreApplication::arguments());
         window_ = application_->w_dornik;
         QVERIFY(window_ != nullptr);

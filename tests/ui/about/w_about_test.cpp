@@ -2,7 +2,7 @@
 // file is missing or unreadable; opened by the main window's About: modeless,
 // only once, with the picture below the working directory, closed alone by OK.
 
-#include "app/orvandel.h"
+#include "app/application.h"
 #include "ui/about/w_about.h"
 
 #include <QDesktopServices>
@@ -121,7 +121,7 @@ void w_about_test::opened_from_the_main_window() {
     QTemporaryDir working_directory;
     QVERIFY(put_picture(working_directory.path(), "red"));
     QVERIFY(QDir::setCurrent(working_directory.path()));
-    orvandel::app::orvandel application;
+    orvandel::app::application application;
     application.open({});
     orvandel::ui::w_dornik& main = *application.w_dornik;
 

@@ -4,7 +4,7 @@
 
 #include "sheet_fixture.h"
 
-#include "app/orvandel.h"
+#include "app/application.h"
 #include "runtime/file_dialog.h"
 #include "runtime/printing.h"
 #include "runtime/recovery_file.h"
@@ -28,7 +28,7 @@ using namespace orvandel::test;
 
 namespace {
 
-ws::w_worksheet* worksheet_of(const app::orvandel& application) {
+ws::w_worksheet* worksheet_of(const app::application& application) {
     return qobject_cast<ws::w_worksheet*>(application.w_worksheet.data());
 }
 
@@ -64,7 +64,7 @@ private slots:
 
     // Right click, Shift+F10: the form's menu holds the one command.
     void form_context_menu_offers_the_worksheet() {
-        app::orvandel application;
+        app::application application;
         application.open({QStringLiteral("orvandel")});
         ui::w_dornik* form = application.w_dornik;
         QVERIFY(QTest::qWaitForWindowExposed(form));
@@ -90,7 +90,7 @@ private slots:
     }
     void form_calculation_becomes_the_first_row() {
         QFETCH(bool, by_days);
-        app::orvandel application;
+        app::application application;
         application.open({QStringLiteral("orvandel")});
         ui::w_dornik* form = application.w_dornik;
         form->em_yjsk->set_text(QStringLiteral("12345.67"));
@@ -158,7 +158,7 @@ private slots:
         for (const int answer : answers) {
             runtime::push_answer(answer);
         }
-        app::orvandel application;
+        app::application application;
         application.open({QStringLiteral("orvandel"), QStringLiteral("--worksheet")});
         const auto boxes = runtime::take_recorded_boxes();
         QCOMPARE(boxes.size(), std::size_t{2});
@@ -197,7 +197,7 @@ private slots:
         open_elsewhere.model().setData(open_elsewhere.model().index(0, 0),
                                        QStringLiteral("正在编辑"), Qt::EditRole);
         open_elsewhere.write_recovery();
-        app::orvandel application;
+        app::application application;
         application.open({QStringLiteral("orvandel"), QStringLiteral("--worksheet")});
         QVERIFY(runtime::take_recorded_boxes().empty());
         ws::w_worksheet* sheet = worksheet_of(application);
@@ -207,7 +207,7 @@ private slots:
 
     // 导出PDF… writes the worksheet's rows as the audit sheet.
     void export_pdf_writes_the_audit_sheet() {
-        app::orvandel application;
+        app::application application;
         application.open_worksheet();
         ws::w_worksheet* sheet = worksheet_of(application);
         QVERIFY(sheet->act_export_pdf->isEnabled());
@@ -223,7 +223,7 @@ private slots:
 
     // 打印… shows the audit sheet in a print preview, one page for one item.
     void print_shows_the_audit_sheet_in_a_preview() {
-        app::orvandel application;
+        app::application application;
         application.open_worksheet();
         ws::w_worksheet* sheet = worksheet_of(application);
         QVERIFY(sheet->act_print->isEnabled());

@@ -1,4 +1,4 @@
-#include "app/orvandel.h"
+#include "app/application.h"
 
 #include "app/command_line.h"
 
@@ -26,7 +26,7 @@ namespace orvandel::app {
 namespace {
 
 // The main window's context menu offers its calculation as an audit sheet.
-ui::audit::audit_commands* add_audit_commands(::orvandel::ui::w_dornik& window) {
+ui::audit::audit_commands* add_audit_commands(ui::w_dornik& window) {
     return new ui::audit::audit_commands(window,
                                          [&window]() -> std::optional<ui::audit::audit_items> {
                                              if (const auto& shown = window.calculation()) {
@@ -37,7 +37,7 @@ ui::audit::audit_commands* add_audit_commands(::orvandel::ui::w_dornik& window) 
                                          });
 }
 
-namespace ws = ::orvandel::ui::worksheet;
+namespace ws = ui::worksheet;
 namespace sheet = ::orvandel::sheet;
 
 // The form's calculation as a worksheet row: its dates arrive as 缴款期限 =
@@ -120,7 +120,7 @@ void add_worksheet_audit(ws::w_worksheet& window) {
 
 } // namespace
 
-orvandel::orvandel() : appname(QStringLiteral("orvandel")) {
+application::application() : appname(QStringLiteral("orvandel")) {
     // The name places the settings file in the user's configuration folder.
     QCoreApplication::setApplicationName(appname);
     QCoreApplication::setApplicationVersion(QStringLiteral(ORVANDEL_VERSION));
@@ -131,7 +131,7 @@ orvandel::orvandel() : appname(QStringLiteral("orvandel")) {
     }
 }
 
-orvandel::~orvandel() {
+application::~application() {
     delete w_about;
     for (const QPointer<QWidget>& sheet : recovered_worksheets_) {
         delete sheet;
@@ -140,7 +140,7 @@ orvandel::~orvandel() {
     delete w_dornik;
 }
 
-QWidget* orvandel::new_worksheet(const std::optional<calc::late_fee_input>& first_row) {
+QWidget* application::new_worksheet(const std::optional<calc::late_fee_input>& first_row) {
     auto* sheet = new ws::w_worksheet();
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     if (first_row) {
@@ -153,7 +153,7 @@ QWidget* orvandel::new_worksheet(const std::optional<calc::late_fee_input>& firs
     return sheet;
 }
 
-void orvandel::open_worksheet(const std::optional<calc::late_fee_input>& first_row) {
+void application::open_worksheet(const std::optional<calc::late_fee_input>& first_row) {
     if (w_worksheet) {
         w_worksheet->show();
         w_worksheet->raise();
@@ -163,7 +163,7 @@ void orvandel::open_worksheet(const std::optional<calc::late_fee_input>& first_r
     w_worksheet = new_worksheet(first_row);
 }
 
-bool orvandel::offer_recovery() {
+bool application::offer_recovery() {
     // Only sheets whose program has ended: one still open, here or in
     // another running program, holds its file. Several are offered one
     // after another, the most recent first, each into a window of its own.
@@ -202,7 +202,7 @@ bool orvandel::offer_recovery() {
     return restored;
 }
 
-void orvandel::open(const QStringList& commandline) {
+void application::open(const QStringList& commandline) {
     const command_line given = read_command_line(commandline);
     if (given.what == command_line::request::open_worksheet) {
         if (!offer_recovery()) {
@@ -216,12 +216,12 @@ void orvandel::open(const QStringList& commandline) {
         return;
     }
     offer_recovery();
-    w_dornik = new ::orvandel::ui::w_dornik();
+    w_dornik = new ui::w_dornik();
     w_dornik->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(w_dornik, &::orvandel::ui::w_dornik::working_directory_recorded,
+    QObject::connect(w_dornik, &ui::w_dornik::working_directory_recorded,
                      [this](const QString& path) { gs_path = path; });
     // The about window reads gs_path when it opens, as it is then.
-    w_dornik->set_about_opener([this] { ::orvandel::ui::w_about::open(w_about, gs_path); });
+    w_dornik->set_about_opener([this] { ui::w_about::open(w_about, gs_path); });
     // The context menu: the audit sheet's commands, then the worksheet. The
     // worksheet command also has its own shortcut, shown in the menu.
     ui::audit::audit_commands* audit = add_audit_commands(*w_dornik);

@@ -14,14 +14,15 @@
 
 namespace orvandel::app {
 
-class orvandel {
+// The application object (the program's `orvandel`).
+class application {
 public:
     // create: names the application and prepares the fonts and Qt's Chinese
     // texts, before any window is built.
-    orvandel();
-    orvandel(const orvandel&) = delete;
-    orvandel& operator=(const orvandel&) = delete;
-    ~orvandel();
+    application();
+    application(const application&) = delete;
+    application& operator=(const application&) = delete;
+    ~application();
 
     // open: opens the main window, or with "--worksheet [FILE]" only the
     // worksheet (with FILE opened); `commandline` as read_command_line takes
@@ -38,7 +39,7 @@ public:
     // The working directory when the main window opened; the about window
     // finds its picture below it.
     QString gs_path;
-    QPointer<::orvandel::ui::w_dornik> w_dornik;
+    QPointer<ui::w_dornik> w_dornik;
     // The about window, once opened (modeless; one at a time).
     QPointer<QWidget> w_about;
     // The worksheet window, once opened.
