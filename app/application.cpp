@@ -61,8 +61,25 @@ ws::row_cells worksheet_row(const calc::late_fee_input& input) {
     return row;
 }
 
+// A debt of the worksheet as an item of the audit sheet, named by the 项目
+// of its row with the amount.
+ui::audit::audit_item debt_item(const ws::worksheet_model& model, const ws::debt_place& place) {
+    const sheet::debt_outcome& debt = *place.debt->outcome;
+    ui::audit::audit_item item;
+    const std::size_t named =
+        place.debt->rows[debt.debt_member != sheet::no_member ? debt.debt_member : 0];
+    item.name = runtime::qstring(model.rows().text(named, sheet::column::item));
+    item.debt = ui::audit::audit_debt{runtime::qstring(*place.id), debt};
+    if (!debt.ok()) {
+        item.note = runtime::qstring(
+            sheet::debt_problem(debt, place.debt->members, sheet::language::chinese));
+    }
+    return item;
+}
+
 // The worksheet's 导出PDF… writes its rows as the audit sheet (every row
-// that is not blank, with the payment date of the moment).
+// that is not blank, with the payment date of the moment; a debt paid in
+// parts as one item).
 void add_worksheet_audit(ws::w_worksheet& window) {
     auto* audit =
         new ui::audit::audit_commands(window, [&window]() -> std::optional<ui::audit::audit_items> {
@@ -74,6 +91,13 @@ void add_worksheet_audit(ws::w_worksheet& window) {
             }
             for (std::size_t r = 0; r < model.rows().size(); ++r) {
                 if (model.rows().blank(r)) {
+                    continue;
+                }
+                if (const auto place = model.debt_at(r)) {
+                    // A debt paid in parts is one item, where its first row stands.
+                    if (place->member == 0) {
+                        items.items.push_back(debt_item(model, *place));
+                    }
                     continue;
                 }
                 ui::audit::audit_item item;

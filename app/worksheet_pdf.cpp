@@ -39,15 +39,32 @@ std::optional<ui::audit::audit_items> read_items(sheet::record_source& source,
     } else {
         sheet.payment_date = QDate();
     }
+    // Debts paid in parts: the rows of each 编号 gathered, the debt one item
+    // where its first row stands.
+    sheet::debt_book debts;
+    std::vector<std::size_t> debt_items;
     sheet::sheet_row row;
-    while (reader.next(row)) {
+    for (std::size_t index = 0; reader.next(row); ++index) {
         if (row.blank) {
             continue;
         }
-        ui::audit::audit_item item;
-        if (item_at && *item_at < row.cells.size()) {
-            item.name = runtime::qstring(row.cells[*item_at]);
+        const QString name = item_at && *item_at < row.cells.size()
+                                 ? runtime::qstring(row.cells[*item_at])
+                                 : QString();
+        if (const std::size_t debt = debts.add(row.texts, index);
+            debt != sheet::debt_book::no_debt) {
+            if (debt == debt_items.size()) {
+                debt_items.push_back(sheet.items.size());
+                sheet.items.emplace_back();
+            }
+            ui::audit::audit_item& item = sheet.items[debt_items[debt]];
+            if (item.name.isEmpty() || !row.texts.amount.empty()) {
+                item.name = name;
+            }
+            continue;
         }
+        ui::audit::audit_item item;
+        item.name = name;
         item.outcome = std::move(row.outcome);
         item.note = runtime::qstring(sheet::describe(item.outcome, sheet::language::chinese));
         sheet.items.push_back(std::move(item));
@@ -55,6 +72,16 @@ std::optional<ui::audit::audit_items> read_items(sheet::record_source& source,
     if (reader.problem()) {
         problem = runtime::qstring(sheet::describe(*reader.problem(), sheet::language::english));
         return std::nullopt;
+    }
+    debts.finish();
+    for (std::size_t d = 0; d < debts.size(); ++d) {
+        ui::audit::audit_item& item = sheet.items[debt_items[d]];
+        item.debt =
+            ui::audit::audit_debt{runtime::qstring(debts.id(d)), debts.evaluate(d, payment_date)};
+        if (!item.debt->outcome.ok()) {
+            item.note = runtime::qstring(sheet::debt_problem(item.debt->outcome, debts.members(d),
+                                                             sheet::language::chinese));
+        }
     }
     return sheet;
 }

@@ -177,8 +177,7 @@ public:
         // next_day_ to end + 1 with the start counted and the end not. Split
         // here and handed over as day counts, since end + 1 may be
         // 10000-01-01, past the last day the engine takes as a date.
-        const overdue_split split =
-            split_overdue_days(date{next_day_}, date{end + std::chrono::days{1}});
+        const overdue_split split = split_overdue_days(next_day_, end + std::chrono::days{1});
         late_fee_input in;
         in.amount_due = at_cents(tax_owed_);
         in.mode = entry_mode::by_days;

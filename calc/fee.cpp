@@ -45,8 +45,16 @@ result<late_fee_result, fee_error> compute_late_fee(const late_fee_input& input)
     }
     r.total_days = *total_days;
 
-    const auto fee_before = round_product(r.days_before, input.amount_due, rate_before);
-    const auto fee_after = round_product(r.days_after, input.amount_due, rate_after);
+    // No day at a rate, no surcharge at it: most periods lie on one side of
+    // 2001-05-01, and debts paid in parts compute a period for every payment.
+    const auto fee_at = [&](day_count days, const money& rate) -> result<money, money_error> {
+        if (days == 0) {
+            return money{0, money_places};
+        }
+        return round_product(days, input.amount_due, rate);
+    };
+    const auto fee_before = fee_at(r.days_before, rate_before);
+    const auto fee_after = fee_at(r.days_after, rate_after);
     if (!fee_before || !fee_after) {
         return to_fee_error(!fee_before ? fee_before.error() : fee_after.error());
     }

@@ -29,6 +29,11 @@ inline constexpr std::string_view filing_day_source = "《增值税暂行条例�
 inline constexpr std::string_view holiday_extension_source =
     "《税收征收管理法实施细则》第一百零九条";
 inline constexpr std::string_view holiday_extension_source_short = "实施细则第一百零九条";
+// Accrual of a debt stops at the acceptance of a bankruptcy petition.
+inline constexpr std::string_view stop_date_source = tax_first_source;
+// A surcharge may not exceed the amount owed; tax authorities hold that it
+// does not reach tax surcharges, some courts have applied it.
+inline constexpr std::string_view cap_source = "《行政强制法》第四十五条";
 
 // "滞纳天数自缴款期限的次日起计算至实际缴款日期止，首尾两日均计算在内
 // （实施细则第七十五条；国税函〔1998〕291号）": the law's day count in one

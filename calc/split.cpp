@@ -3,10 +3,12 @@
 namespace orvandel::calc {
 
 overdue_split split_overdue_days(const date& start, const date& end) {
+    return split_overdue_days(std::chrono::sys_days{start}, std::chrono::sys_days{end});
+}
+
+overdue_split split_overdue_days(std::chrono::sys_days first, std::chrono::sys_days last) {
     using std::chrono::sys_days;
     constexpr sys_days change{rate_change_date};
-    const sys_days first{start};
-    const sys_days last{end};
     // Wholly from the change day on.
     if (first > change && last > change) {
         return {0, (last - first).count()};

@@ -49,5 +49,9 @@ struct overdue_split {
 
 // `start` must not be after `end` (the caller checks; see compute_late_fee).
 [[nodiscard]] overdue_split split_overdue_days(const date& start, const date& end);
+// The same for days already counted from the epoch (a debt's segments, which
+// are walked as such).
+[[nodiscard]] overdue_split split_overdue_days(std::chrono::sys_days start,
+                                               std::chrono::sys_days end);
 
 } // namespace orvandel::calc

@@ -8,6 +8,7 @@
 #include "calc/number_text.h"
 
 #include "sheet/columns.h"
+#include "sheet/debt_working.h"
 #include "sheet/figure_text.h"
 #include "sheet/row.h"
 
@@ -15,8 +16,6 @@ namespace orvandel::cli {
 namespace {
 
 namespace labels = calc::debt_labels;
-
-constexpr std::string_view as_of_label = "计算截止日期";
 
 std::string words(sheet::problem what) {
     return std::string(sheet::problem_text(what, sheet::language::english));
@@ -136,63 +135,12 @@ void line(std::string& out, std::string_view label, std::string_view value) {
     out.append(label).append("=").append(value).append("\n");
 }
 
-// "=T*47*0.0005=2350.00", or for both sides of 2001-05-01
-// "=T*10*0.002+T*9*0.0005=246.91+55.56=302.47". Written left to right:
-// MinGW's GCC 12 reports a false -Wrestrict for "=" + a string.
-std::string segment_formula(const calc::debt_segment& s) {
-    const std::string tax = money_text(s.tax);
-    std::string out = "=";
-    const auto side = [&](calc::day_count days, const calc::money& rate) {
-        out.append(tax).append("*").append(calc::default_text(days)).append("*");
-        out.append(calc::default_text(rate));
-    };
-    if (s.days_before > 0) {
-        side(s.days_before, calc::rate_before);
-    }
-    if (s.days_before > 0 && s.days_after > 0) {
-        out.append("+");
-    }
-    if (s.days_after > 0 || s.days_before == 0) {
-        side(s.days_after, calc::rate_after);
-    }
-    if (s.days_before > 0 && s.days_after > 0) {
-        out.append("=").append(money_text(s.fee_before)).append("+");
-        out.append(money_text(s.fee_after));
-    }
-    return out.append("=").append(money_text(s.total_fee));
-}
-
-void append_segment(std::string& out, const calc::debt_segment& s) {
-    out.append(date_text(s.start)).append("至").append(date_text(s.end));
-    out.append(" 欠缴税款").append(money_text(s.tax));
-    out.append(" 滞纳天数").append(calc::default_text(s.days_before + s.days_after));
-    out.append(" 滞纳金").append(segment_formula(s));
-    if (s.ends == calc::segment_end::stop_date) {
-        out.append("（至").append(labels::stop_date).append("）");
-    } else if (s.ends == calc::segment_end::as_of) {
-        out.append("（至").append(as_of_label).append("）");
-    }
-    out.append("\n");
-}
-
 void append_payment(std::string& out, const calc::payment_allocation& p) {
-    out.append(date_text(p.day)).append(" 缴款").append(money_text(p.amount)).append(" ");
-    out.append(labels::rule_name(p.rule));
-    if (const std::string_view basis = labels::rule_basis(p.rule); !basis.empty()) {
-        out.append("（").append(basis).append("）");
-    }
-    out.append("：抵缴税款").append(money_text(p.to_tax));
-    out.append(" 抵缴滞纳金").append(money_text(p.to_fee));
-    out.append(" ").append(labels::excess).append(money_text(p.excess));
-    out.append(" 尚欠税款").append(money_text(p.tax_outstanding));
-    out.append(" 尚欠滞纳金").append(money_text(p.fee_outstanding)).append("\n");
+    out.append(sheet::payment_heading(p)).append("：");
+    out.append(sheet::allocation_line(p)).append("\n");
     // The share of a 配比 payment that did not cover both, worked out.
-    if (p.rule == calc::allocation_rule::proportional &&
-        p.amount.coefficient < p.tax_due.coefficient + p.fee_due.coefficient) {
-        out.append("  抵缴税款=").append(money_text(p.amount)).append("*");
-        out.append(money_text(p.tax_due)).append("/(").append(money_text(p.tax_due));
-        out.append("+").append(money_text(p.fee_due)).append(")=");
-        out.append(money_text(p.to_tax)).append("\n");
+    if (const std::string share = sheet::share_line(p); !share.empty()) {
+        out.append("  ").append(share).append("\n");
     }
 }
 
@@ -254,7 +202,7 @@ std::string debt_table(const calc::debt_input& input, const calc::debt_result& f
     line(out, sheet::column_name(sheet::column::due_date, sheet::language::chinese),
          date_text(input.due_date));
     if (input.as_of) {
-        line(out, as_of_label, date_text(*input.as_of));
+        line(out, sheet::as_of_label, date_text(*input.as_of));
     }
     if (input.stop_date) {
         line(out, labels::stop_date, date_text(*input.stop_date));
@@ -262,7 +210,7 @@ std::string debt_table(const calc::debt_input& input, const calc::debt_result& f
     if (!figures.segments.empty()) {
         out.append("分段计算：\n");
         for (const calc::debt_segment& s : figures.segments) {
-            append_segment(out, s);
+            out.append(sheet::segment_line(s)).append("\n");
         }
     }
     if (!figures.payments.empty()) {

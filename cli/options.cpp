@@ -117,19 +117,22 @@ std::variant<given_options, std::string> collect(std::span<const std::string_vie
 }
 
 std::variant<options, std::string> batch_from(const given_options& given) {
-    for (const option o : {option::json, option::amount, option::from, option::to, option::due,
-                           option::paid, option::days_before, option::days_after, option::period,
-                           option::payment, option::as_of, option::stop}) {
+    for (const option o :
+         {option::json, option::amount, option::from, option::to, option::due, option::paid,
+          option::days_before, option::days_after, option::period, option::payment, option::stop}) {
         if (given.has(o)) {
             return std::string(name_of(o)) + " cannot be used with --batch";
         }
     }
-    batch_options batch{given[option::batch], std::nullopt, std::nullopt};
+    batch_options batch{given[option::batch], std::nullopt, std::nullopt, std::nullopt};
     if (given.has(option::output)) {
         batch.output = given[option::output];
     }
     if (given.has(option::sheet)) {
         batch.sheet = given[option::sheet];
+    }
+    if (given.has(option::as_of)) {
+        batch.as_of = given[option::as_of];
     }
     return options{batch};
 }

@@ -27,6 +27,9 @@ struct batch_options {
     std::string_view input;                 // a path, or "-" for standard input
     std::optional<std::string_view> output; // a path, or "-"; standard output when absent
     std::optional<std::string_view> sheet;  // the worksheet of an .xlsx input
+    // --as-of: the day rows without 实际缴款日期 are paid, and through which
+    // debts with 编号 accrue the tax still owed after their last payment.
+    std::optional<std::string_view> as_of;
 };
 
 // --deadline: the 缴款期限 of a tax period and its source.

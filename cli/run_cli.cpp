@@ -34,7 +34,8 @@ constexpr std::string_view help = R"(Usage:
   orvandel-cli --deadline PERIOD [--json]
   orvandel-cli --amount AMOUNT --due YYYY-MM-DD --payment YYYY-MM-DD=AMOUNT...
                [--as-of YYYY-MM-DD] [--stop YYYY-MM-DD] [--json]
-  orvandel-cli --batch IN.csv|IN.xlsx [--sheet NAME] [-o OUT.csv|OUT.xlsx]
+  orvandel-cli --batch IN.csv|IN.xlsx [--sheet NAME] [--as-of YYYY-MM-DD]
+               [-o OUT.csv|OUT.xlsx]
   orvandel-cli --help
 
 Computes the late-payment surcharge on an amount of tax: {rate_before} per day for
@@ -126,7 +127,27 @@ same figures. Records end as the input's header does (CRLF when it has no
 line break); a UTF-8 byte order mark is kept; a blank row (every cell empty)
 stays a blank row, with no figures and no error, and blank rows at the end
 are dropped; a row with more or fewer cells than the header is a bad row.
-OUT.csv may not be IN.csv.
+OUT.csv may not be IN.csv. --as-of is the day rows without pay_date are paid
+(without it they are bad rows).
+
+Debts paid in parts in a batch: a column item_id (编号) makes the rows that
+share a value one debt, as --payment does for one. Its row with amount gives
+the tax and due_date, and may give stop_date (停止计算日期) and apply_cap
+(适用封顶: yes/是 to carry the capped total); each of its rows with pay_date
+and paid_amount (本次缴款金额) is one payment, the row with amount too. The
+rows need not be neighbours and are divided in date order wherever they
+stand, so sorting the file changes no figure; payments of one day in the
+order of their rows. Tax still owed after the last payment accrues through
+--as-of (or the stop date). Rows without item_id are read as above. The output
+adds to_tax, to_fee, excess, tax_outstanding, fee_outstanding, fee_paid and
+capped_total_fee (抵缴税款, 抵缴滞纳金, 多缴, 尚欠税款, 尚欠滞纳金, 已缴滞纳金,
+按行政强制法第四十五条封顶) before error: each payment row what went to the tax,
+to the surcharge and beyond both, and what was owed after it; the debt's row
+the segments' day counts and surcharges summed, total_fee, fee_paid, and the
+debt's fee_outstanding, tax_outstanding and capped_total_fee. A bad row, or a
+debt without exactly one row with amount, leaves every row of its item_id
+without figures, each saying why and naming the item_id. A debt takes its
+due_date as typed: tax_period fills only rows without item_id.
 
 Workbooks: a name ending in .xlsx is an Excel workbook, in or out; standard
 output is always CSV. --sheet NAME reads that worksheet (else the first).
@@ -323,6 +344,14 @@ int run_batch(const batch_options& request, std::istream& in, std::ostream& out,
         job.emplace(*opened_input);
     } else {
         job.emplace(in);
+    }
+    if (request.as_of) {
+        const auto day = sheet::read_date(*request.as_of);
+        if (!day) {
+            return fail(err, "--as-of: " + std::string(sheet::problem_text(
+                                               day.error(), sheet::language::english)));
+        }
+        job->set_as_of(*day);
     }
     if (!job->read_header()) {
         return fail(err, job->problem());

@@ -14,7 +14,8 @@
 namespace orvandel::sheet {
 
 struct result_column {
-    enum class figure : unsigned char { count, money, one_more_day, error, deadline };
+    // debt: a column only the rows of a debt paid in parts fill (debts.h).
+    enum class figure : unsigned char { count, money, one_more_day, debt, error, deadline };
     column role;
     figure kind;
     calc::day_count calc::late_fee_result::*count = nullptr; // of counts
@@ -29,8 +30,9 @@ using figure = result_column::figure;
 using result = calc::late_fee_result;
 
 // The result columns, in the order they are appended to an input that lacks
-// them; one_more_day, last, is filled in only where the input has it.
-constexpr std::array<result_column, 9> result_columns{{
+// them: the first seven always, the debts' seven when the input has 编号,
+// then the error; one_more_day, last, is filled in only where the input has it.
+constexpr std::array<result_column, 16> result_columns{{
     {column::days_before, figure::count, &result::days_before, nullptr, true},
     {column::days_after, figure::count, &result::days_after, nullptr, true},
     {column::total_days, figure::count, &result::total_days},
@@ -38,10 +40,17 @@ constexpr std::array<result_column, 9> result_columns{{
     {column::fee_after, figure::money, nullptr, &result::fee_after},
     {column::total_fee, figure::money, nullptr, &result::total_fee},
     {column::tax_and_fee_total, figure::money, nullptr, &result::tax_and_fee_total},
+    {column::to_tax, figure::debt},
+    {column::to_fee, figure::debt},
+    {column::excess, figure::debt},
+    {column::tax_outstanding, figure::debt},
+    {column::fee_outstanding, figure::debt},
+    {column::fee_paid, figure::debt},
+    {column::capped_total_fee, figure::debt},
     {column::error, figure::error},
     {column::one_more_day, figure::one_more_day},
 }};
-constexpr std::size_t appended_columns = 8;
+constexpr std::size_t appended_columns = 15;
 
 // The 缴款期限 a row was computed with, in a sheet with a tax_period column.
 constexpr result_column deadline_column{column::due_date, figure::deadline, nullptr, nullptr, true};
@@ -61,14 +70,14 @@ constexpr std::size_t flush_size = std::size_t{1} << 20;
 } // namespace
 
 batch_job::batch_job(std::istream& in, std::size_t block_size)
-    : own_source_(std::make_unique<csv_source>(in, block_size)), source_(*own_source_) {}
+    : own_source_(std::make_unique<csv_source>(in, block_size)), source_(own_source_.get()) {}
 
-batch_job::batch_job(record_source& source) : source_(source) {}
+batch_job::batch_job(record_source& source) : source_(&source) {}
 
 bool batch_job::read_header() {
     csv_record header;
-    if (!source_.next(header)) {
-        const std::string why = source_.problem(language::english);
+    if (!source_->next(header)) {
+        const std::string why = source_->problem(language::english);
         problem_ = why.empty() ? "the input is empty; a header row is required" : why;
         return false;
     }
@@ -110,6 +119,7 @@ bool batch_job::read_header() {
             runs_.push_back(cell);
         }
     }
+    grouped_ = layout_->has(column::item_id);
     const auto append_column = [&](const result_column& shown, run_kind kind) {
         appended_.push_back(&shown);
         runs_.push_back({cells_.size(), cells_.size(), kind, &shown});
@@ -120,13 +130,17 @@ bool batch_job::read_header() {
         append_column(deadline_column, run_kind::deadline);
     }
     for (std::size_t k = 0; k < appended_columns; ++k) {
-        if (!layout_->has(result_columns[k].role)) {
-            append_column(result_columns[k], run_kind::figure);
+        const result_column& shown = result_columns[k];
+        if (shown.kind == figure::debt && !grouped_) {
+            continue;
+        }
+        if (!layout_->has(shown.role)) {
+            append_column(shown, run_kind::figure);
         }
     }
     line_end_ = header.line_end.empty() ? "\r\n" : std::string(header.line_end);
-    bom_ = source_.had_bom();
-    typed_source_ = source_.typed_cells() != nullptr;
+    bom_ = source_->had_bom();
+    typed_source_ = source_->typed_cells() != nullptr;
     scratch_.resize(std::max(scratch_.size(), header.cells.size()));
     write_header(header);
     return true;
@@ -174,7 +188,7 @@ bool batch_job::next_row() {
             }
             return true;
         }
-        if (!source_.next(record_)) {
+        if (!source_->next(record_)) {
             return false;
         }
         if (is_blank(record_)) {
@@ -186,7 +200,7 @@ bool batch_job::next_row() {
 }
 
 bool batch_job::finish_reading() {
-    const std::string why = source_.problem(language::english);
+    const std::string why = source_->problem(language::english);
     if (!why.empty()) {
         problem_ = why;
         return false;
@@ -194,9 +208,71 @@ bool batch_job::finish_reading() {
     return true;
 }
 
+bool batch_job::gather() {
+    stored_.set_bom(source_->had_bom());
+    std::unordered_map<std::size_t, std::string> reading_notes;
+    csv_record record;
+    while (source_->next(record)) {
+        const std::size_t index = stored_.size();
+        stored_.add(record, source_->typed_cells());
+        debt_row row;
+        if (!is_blank(record)) {
+            read_record(record);
+            row_texts_.reading_note_blocks = note_.blocks();
+            if (debts_.add(row_texts_, index) != debt_book::no_debt) {
+                row.state = in_debt::computed;
+                if (note_.kind != reading_note_kind::none) {
+                    reading_notes.emplace(index, describe(note_, lang_));
+                }
+            }
+        }
+        debt_rows_.push_back(row);
+    }
+    if (!finish_reading()) {
+        return false;
+    }
+    debts_.finish();
+    compute_debts(reading_notes);
+    source_ = &stored_;
+    return true;
+}
+
+void batch_job::compute_debts(const std::unordered_map<std::size_t, std::string>& reading_notes) {
+    for (std::size_t d = 0; d < debts_.size(); ++d) {
+        const debt_outcome debt = debts_.evaluate(d, as_of_);
+        const std::span<const debt_member> members = debts_.members(d);
+        for (std::size_t m = 0; m < members.size(); ++m) {
+            const std::size_t index = members[m].row;
+            debt_row& row = debt_rows_[index];
+            row.state = debt.ok() ? in_debt::computed : in_debt::failed;
+            row.first_value = debt_values_.size();
+            // Every figure of a debt is at two places: its cents are its coefficient.
+            for_each_debt_figure(debt, m, [&](column shown, const debt_value& value) {
+                row.columns |= std::uint32_t{1} << static_cast<unsigned>(shown);
+                debt_values_.push_back(value.is_count ? value.days : value.amount.coefficient);
+            });
+            const auto reading = reading_notes.find(index);
+            const std::string_view note =
+                reading == reading_notes.end() ? std::string_view() : reading->second;
+            if (!debt.ok() || !note.empty()) {
+                std::string text;
+                append_debt_note(text, debt, members, m, debts_.id(d), note, lang_);
+                row.noted = !text.empty();
+                if (row.noted) {
+                    debt_notes_.emplace(index, std::move(text));
+                }
+            }
+        }
+    }
+}
+
 batch_status batch_job::run(std::ostream& out) {
     out_ = &out;
     if (!flush(true)) {
+        return batch_status::unusable;
+    }
+    if (grouped_ && !gather()) {
+        flush(true);
         return batch_status::unusable;
     }
     while (next_row()) {
@@ -219,12 +295,15 @@ batch_status batch_job::run(typed_sink& out) {
         problem_ = out.problem();
         return batch_status::unusable;
     }
+    if (grouped_ && !gather()) {
+        return batch_status::unusable;
+    }
     std::vector<cell> cells;
     while (next_row()) {
         ++rows_;
         if (!blank_) {
             evaluate(record_);
-            failed_rows_ += outcome_.ok ? 0U : 1U;
+            failed_rows_ += row_ok() ? 0U : 1U;
         }
         typed_row(record_, cells);
         if (!out.row(cells)) {
@@ -271,18 +350,17 @@ bool batch_job::process(const csv_record& record) {
         return flush(false);
     }
     evaluate(record);
-    if (!outcome_.ok) {
+    if (!row_ok()) {
         ++failed_rows_;
     }
     write_row(record);
     return size_ < flush_size || flush(false);
 }
 
-void batch_job::evaluate(const csv_record& record) {
-    error_.clear();
+void batch_job::read_record(const csv_record& record) {
     if (typed_source_) {
         shown_.clear();
-        for (const cell& c : *source_.typed_cells()) {
+        for (const cell& c : *source_->typed_cells()) {
             shown_.push_back(c.format_decimals);
         }
     }
@@ -293,6 +371,23 @@ void batch_job::evaluate(const csv_record& record) {
         *layout_, record.cells.size(),
         [&](std::size_t i) { return cell_text(cells[i], scratch_[i]); }, shown_, record.open_quote,
         row_texts_, note_, amount_scratch_);
+}
+
+void batch_job::evaluate(const csv_record& record) {
+    error_.clear();
+    debt_row_ = nullptr;
+    if (grouped_) {
+        const std::size_t index = stored_.index();
+        if (debt_rows_[index].state != in_debt::no) {
+            // Its debt is computed already, its note written.
+            debt_row_ = &debt_rows_[index];
+            if (debt_row_->noted) {
+                error_ = debt_notes_.find(index)->second;
+            }
+            return;
+        }
+    }
+    read_record(record);
     if (note_.kind == reading_note_kind::none) {
         note_text_.clear();
     } else {
@@ -300,15 +395,16 @@ void batch_job::evaluate(const csv_record& record) {
     }
     row_texts_.reading_note = note_text_;
     row_texts_.reading_note_blocks = note_.blocks();
-    evaluate_row_into(row_texts_, outcome_);
+    evaluate_row_into(row_texts_, outcome_, as_of_);
     if (!outcome_.ok || outcome_.not_overdue || !outcome_.reading_note.empty() ||
         has_deadline_note(outcome_.deadline)) {
         append_description(error_, outcome_, lang_);
     }
 }
 
+// A row of a debt paid in parts keeps its 缴款期限 as typed.
 bool batch_job::deadline_filled() const {
-    return outcome_.deadline.origin == deadline_origin::filled;
+    return debt_row_ == nullptr && outcome_.deadline.origin == deadline_origin::filled;
 }
 
 // The filled deadline ("2024-05-22"), else the input's cell as it was (none
@@ -331,6 +427,9 @@ char* batch_job::put_deadline(char* at, const csv_record& record, std::size_t in
 // The text of a result column for the row just evaluated: its figure, none
 // when the row failed, or the row's error.
 inline char* batch_job::put_figure(char* at, const result_column& shown) {
+    if (debt_row_ != nullptr) {
+        return put_debt_figure(at, shown);
+    }
     if (!outcome_.ok || shown.kind >= figure::one_more_day) {
         return put_other(at, shown);
     }
@@ -340,9 +439,38 @@ inline char* batch_job::put_figure(char* at, const result_column& shown) {
     return write_cents(at, outcome_.figures.*shown.money); // the engine's figures have two places
 }
 
+// A result column of a row of a debt: what debts.h says it shows. Most are
+// empty in any one row, which is told here, where the call is inlined.
+inline char* batch_job::put_debt_figure(char* at, const result_column& shown) {
+    if (shown.kind == figure::error) {
+        return error_.empty() ? at : write_cell(at, error_);
+    }
+    if ((debt_row_->columns >> static_cast<unsigned>(shown.role) & 1U) == 0) {
+        return at;
+    }
+    return put_debt_value(at, shown);
+}
+
+char* batch_job::put_debt_value(char* at, const result_column& shown) {
+    const std::int64_t value = debt_value_of(shown.role);
+    return shown.kind == figure::count ? write_count(at, value)
+                                       : write_cents(at, {value, calc::money_places});
+}
+
+std::int64_t batch_job::debt_value_of(column role) const {
+    // The values of the row's columns before `role` come first. Counted by
+    // halves and quarters: the machine the batch is built for need have no
+    // instruction that counts bits.
+    std::uint32_t x = debt_row_->columns & ((std::uint32_t{1} << static_cast<unsigned>(role)) - 1U);
+    x -= (x >> 1U) & 0x55555555U;
+    x = (x & 0x33333333U) + ((x >> 2U) & 0x33333333U);
+    x = (((x + (x >> 4U)) & 0x0F0F0F0FU) * 0x01010101U) >> 24U;
+    return debt_values_[debt_row_->first_value + x];
+}
+
 // The text of the error and one_more_day columns, and of every result column
 // of a row that failed: the error in the error column, what a day more adds
-// for a computed row, nothing in the others.
+// for a computed row, nothing in the others (nor in a debt's columns).
 char* batch_job::put_other(char* at, const result_column& shown) {
     if (shown.kind == figure::error) {
         return error_.empty() ? at : write_cell(at, error_);
@@ -365,7 +493,7 @@ void batch_job::write_row(const csv_record& record) {
     } else {
         // Every byte written goes through a char pointer, which may alias
         // anything, so what the loop reads is held in locals.
-        const bool ok = outcome_.ok;
+        const bool ok = row_ok();
         const csv_cell* const cells = record.cells.data();
         const cell_run* const first = runs_.data();
         const cell_run* const last = first + runs_.size();
@@ -408,7 +536,8 @@ char* batch_job::put_irregular_row(char* at, const csv_record& record) {
             *at++ = ',';
         }
         if (i < width && cells_[i].kind == run_kind::figure) {
-            at = put_other(at, *cells_[i].column);
+            at = debt_row_ != nullptr ? put_debt_figure(at, *cells_[i].column)
+                                      : put_other(at, *cells_[i].column);
         } else if (i < cells.size()) {
             const std::string_view raw = cells[i].raw;
             std::memcpy(at, raw.data(), raw.size());
@@ -420,7 +549,7 @@ char* batch_job::put_irregular_row(char* at, const csv_record& record) {
         if (i + 1 == width) {
             for (const result_column* shown : appended_) {
                 *at++ = ',';
-                at = put_other(at, *shown);
+                at = debt_row_ != nullptr ? put_debt_figure(at, *shown) : put_other(at, *shown);
             }
         }
     }
@@ -440,11 +569,20 @@ cell batch_job::typed_figure(const result_column& shown) {
                                  outcome_.ok)
                    : cell{};
     }
-    if (!outcome_.ok) {
+    if (!row_ok()) {
         return {};
     }
     std::string text;
-    if (shown.kind == figure::count) {
+    if (debt_row_ != nullptr) {
+        if ((debt_row_->columns >> static_cast<unsigned>(shown.role) & 1U) != 0) {
+            const std::int64_t value = debt_value_of(shown.role);
+            text = shown.kind == figure::count
+                       ? calc::default_text(value)
+                       : calc::default_text(calc::money{value, calc::money_places});
+        }
+    } else if (shown.kind == figure::debt) {
+        return {};
+    } else if (shown.kind == figure::count) {
         text = calc::default_text(outcome_.figures.*shown.count);
     } else if (shown.kind == figure::money) {
         text = calc::default_text(outcome_.figures.*shown.money);
@@ -463,13 +601,12 @@ void batch_job::typed_row(const csv_record& record, std::vector<cell>& out) {
         return;
     }
     const bool irregular = record.cells.size() != width || record.open_quote;
-    const std::vector<cell>* typed = source_.typed_cells();
+    const std::vector<cell>* typed = source_->typed_cells();
     const std::size_t count = irregular ? std::max(width, record.cells.size()) : width;
     for (std::size_t i = 0; i < count; ++i) {
         const cell_run* run = i < width ? &cells_[i] : nullptr;
         if (run != nullptr && run->column != nullptr &&
-            (run->kind == run_kind::figure ||
-             (run->kind == run_kind::figure_or_copy && outcome_.ok) ||
+            (run->kind == run_kind::figure || (run->kind == run_kind::figure_or_copy && row_ok()) ||
              (run->kind == run_kind::deadline && deadline_filled()))) {
             out.push_back(typed_figure(*run->column));
         } else if (i >= texts_.size()) {
@@ -480,7 +617,7 @@ void batch_job::typed_row(const csv_record& record, std::vector<cell>& out) {
         } else if (!output_roles_[i] && typed != nullptr && i < typed->size()) {
             out.push_back((*typed)[i]); // a workbook's own cell, as it was
         } else {
-            out.push_back(result_cell(output_roles_[i], std::string(texts_[i]), outcome_.ok));
+            out.push_back(result_cell(output_roles_[i], std::string(texts_[i]), row_ok()));
         }
         if (i + 1 == width) {
             for (const result_column* shown : appended_) {

@@ -27,23 +27,34 @@
 //   before the figures when the input has none. A typed deadline is passed
 //   through. So the output says which day each row used, and read again it
 //   gives the same figures and notes (the written date is then typed and the
-//   calendar's own, which the note cites the same way).
+//   calendar's own, which the note cites the same way). The rows of a debt
+//   paid in parts take their 缴款期限 as typed.
+//
+// Debts paid in parts: an input whose header has 编号 (item_id) is read whole
+// before a row is written, since the rows of one debt may stand anywhere in
+// it (debts.h); the output then also has the debts' columns (to_tax, to_fee,
+// excess, tax_outstanding, fee_outstanding, fee_paid, capped_total_fee)
+// before the error column. An input without 编号 streams one row at a time.
 #pragma once
 
 #include "sheet/columns.h"
 #include "sheet/csv.h"
+#include "sheet/debts.h"
 #include "sheet/reader.h"
 #include "sheet/row.h"
+#include "sheet/stored_records.h"
 #include "sheet/table.h"
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <istream>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace orvandel::sheet {
@@ -84,6 +95,11 @@ public:
     // Reads and checks the header row. On false, problem() says why.
     bool read_header();
 
+    // The as-of day: rows without 实际缴款日期 are paid on it, and the tax a
+    // debt still owes after its last payment accrues through it. None by
+    // default: such rows and debts are then errors.
+    void set_as_of(const std::optional<calc::date>& day) { as_of_ = day; }
+
     // Writes the header and every row to `out`. read_header() must have
     // succeeded.
     batch_status run(std::ostream& out);
@@ -99,9 +115,19 @@ public:
 
 private:
     void write_header(const csv_record& header);
+    // Reads every record into stored_, then computes every debt into
+    // debt_rows_; false when reading failed.
+    bool gather();
+    void compute_debts(const std::unordered_map<std::size_t, std::string>& reading_notes);
+    char* put_debt_figure(char* at, const result_column& shown);
+    char* put_debt_value(char* at, const result_column& shown);
+    // The value of a column a row of a debt shows (debt_row_->columns has it).
+    [[nodiscard]] std::int64_t debt_value_of(column role) const;
     bool next_row();
     // Computes and writes one row; false when the output failed.
     bool process(const csv_record& record);
+    // Reads a record's cells into texts_ and row_texts_, what reading found into note_.
+    void read_record(const csv_record& record);
     void evaluate(const csv_record& record);
     // Writers of the output: each writes at `at` and returns the end of what
     // it wrote. Room for the whole row is made once, before the row.
@@ -116,6 +142,10 @@ private:
     // The typed cells of the row just evaluated.
     void typed_row(const csv_record& record, std::vector<cell>& out);
     [[nodiscard]] cell typed_figure(const result_column& shown);
+    // The row just evaluated has its figures (or, in a debt, its debt has).
+    [[nodiscard]] bool row_ok() const {
+        return debt_row_ != nullptr ? debt_row_->state == in_debt::computed : outcome_.ok;
+    }
     // At least `size` bytes free after the output so far; returns where they start.
     char* room(std::size_t size);
     void commit(const char* end) { size_ = static_cast<std::size_t>(end - buffer_.data()); }
@@ -124,7 +154,7 @@ private:
     bool finish_reading();
 
     std::unique_ptr<csv_source> own_source_;
-    record_source& source_;
+    record_source* source_;
     std::optional<sheet_layout> layout_;
     csv_record record_;
     bool blank_ = false; // the row just evaluated is blank
@@ -164,6 +194,25 @@ private:
     bool bom_ = false;
     row_outcome outcome_;
     std::string error_; // the error cell of the row just evaluated
+    std::optional<calc::date> as_of_;
+    // Debts paid in parts, when the header has 编号: every debt is computed
+    // once the whole input is read, and each of its rows keeps what it shows
+    // (debt_figure: day counts or cents, in column order), so that rows are
+    // then written in the input's order as fast as the debts lie.
+    enum class in_debt : unsigned char { no, computed, failed };
+    struct debt_row {
+        std::size_t first_value = 0; // in debt_values_
+        std::uint32_t columns = 0;   // debt_columns
+        in_debt state = in_debt::no;
+        bool noted = false; // debt_notes_ holds its 备注
+    };
+    bool grouped_ = false;
+    stored_records stored_;
+    debt_book debts_;
+    std::vector<debt_row> debt_rows_; // of each stored record
+    std::vector<std::int64_t> debt_values_;
+    std::unordered_map<std::size_t, std::string> debt_notes_; // 备注 of rows of debts, where any
+    const debt_row* debt_row_ = nullptr; // of the row just evaluated, when it is in a debt
     // Output waiting to be written: the first size_ bytes of buffer_, which
     // only ever grows, so that rows are written through a plain pointer.
     std::string buffer_;

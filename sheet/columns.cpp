@@ -1,6 +1,7 @@
 #include "sheet/columns.h"
 
 #include "calc/deadline_note.h"
+#include "calc/debt_labels.h"
 #include "calc/fee.h"
 #include "calc/law.h"
 #include "calc/number_text.h"
@@ -33,8 +34,20 @@ constexpr std::array<column_facts, column_count> table{{
     {"tax_and_fee_total", "税款与滞纳金合计", kind::money, use::result, true},
     {"one_more_day", "每多滞纳一日增加", kind::money, use::result, true},
     {"error", "备注", kind::text, use::result, false},
+    {"item_id", "编号", kind::text, use::input, false},
+    {"paid_amount", "本次缴款金额", kind::money, use::input, true},
+    {"stop_date", calc::debt_labels::stop_date, kind::date, use::input, false},
+    {"apply_cap", "适用封顶", kind::text, use::input, false},
+    {"to_tax", "抵缴税款", kind::money, use::result, true},
+    {"to_fee", "抵缴滞纳金", kind::money, use::result, true},
+    {"excess", calc::debt_labels::excess, kind::money, use::result, true},
+    // Balances after each payment beside the debt's own: no sum means anything.
+    {"tax_outstanding", "尚欠税款", kind::money, use::result, false},
+    {"fee_outstanding", "尚欠滞纳金", kind::money, use::result, false},
+    {"fee_paid", "已缴滞纳金", kind::money, use::result, true},
+    {"capped_total_fee", calc::debt_labels::capped_total_fee, kind::money, use::result, true},
 }};
-static_assert(static_cast<std::size_t>(column::error) + 1 == column_count);
+static_assert(static_cast<std::size_t>(column::capped_total_fee) + 1 == column_count);
 
 std::string text(std::string_view s) {
     return std::string(s);
@@ -48,6 +61,16 @@ std::string fee_rule(column days, const calc::money& rate) {
         .append(" × ")
         .append(calc::default_text(rate))
         .append("，四舍五入到分。");
+}
+
+// "2020年03月01日": the first day a payment goes to the tax first.
+std::string tax_first_day() {
+    const auto day = calc::tax_first_from;
+    return std::to_string(static_cast<int>(day.year())) + "年" +
+           (static_cast<unsigned>(day.month()) < 10 ? "0" : "") +
+           std::to_string(static_cast<unsigned>(day.month())) + "月" +
+           (static_cast<unsigned>(day.day()) < 10 ? "0" : "") +
+           std::to_string(static_cast<unsigned>(day.day())) + "日";
 }
 
 } // namespace
@@ -112,6 +135,46 @@ std::string column_rule(column c) {
                "按2001年05月01日后多一天计算。";
     case column::error:
         return "有误的行在这里说明原因，不计入合计；按期缴款的行注明“未逾期”。";
+    case column::item_id:
+        return "同一编号的各行是同一笔分次缴纳的欠税：填写应缴税款金额的一行给出税款和缴款期限，"
+               "其余各行各以实际缴款日期和本次缴款金额记一次缴款。";
+    case column::paid_amount:
+        return text("在实际缴款日期缴纳的金额。逾期后、")
+            .append(tax_first_day())
+            .append("前的缴款按所欠税款与滞纳金的比例分配（")
+            .append(calc::debt_labels::proportional_rule)
+            .append("，")
+            .append(law::proportional_source)
+            .append("）；")
+            .append(tax_first_day())
+            .append("起先抵缴税款，再抵缴滞纳金（")
+            .append(law::tax_first_source)
+            .append("）。");
+    case column::stop_date:
+        return text("这一天仍加收滞纳金，之后不再加收，例如人民法院受理破产申请之日（")
+            .append(law::stop_date_source)
+            .append("）；填在应缴税款金额所在的行。");
+    case column::apply_cap:
+        return text("填“是”时，这笔欠税的合计以税款为限（")
+            .append(law::cap_source)
+            .append("）；税务机关认为该条不适用于税收滞纳金，留空则不封顶。");
+    case column::to_tax:
+        return "本次缴款抵缴税款的金额。";
+    case column::to_fee:
+        return "本次缴款抵缴滞纳金的金额。";
+    case column::excess:
+        return "本次缴款超过所欠税款和滞纳金的部分，照实列出。";
+    case column::tax_outstanding:
+        return "本次缴款后尚欠的税款；在应缴税款金额所在的行，为最后一次缴款后（计算至截止日）"
+               "尚欠的税款。";
+    case column::fee_outstanding:
+        return "本次缴款后尚欠的滞纳金；在应缴税款金额所在的行，为这笔欠税尚欠的滞纳金。";
+    case column::fee_paid:
+        return "各次缴款抵缴滞纳金之和。";
+    case column::capped_total_fee:
+        return text("合计应加征滞纳金与应缴税款金额中较小者（")
+            .append(law::cap_source)
+            .append("）。");
     }
     return {};
 }

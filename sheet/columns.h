@@ -32,8 +32,20 @@ enum class column : unsigned char {
     tax_and_fee_total, // 税款与滞纳金合计 / tax_and_fee_total
     one_more_day,      // 每多滞纳一日增加 / one_more_day: what paying a day later adds
     error,             // 备注 / error: why a row has no figures, "未逾期", how a cell was read
+    // A debt paid in parts: the rows that share an 编号 are one debt (debts.h).
+    item_id,     // 编号 / item_id: the debt a row belongs to
+    paid_amount, // 本次缴款金额 / paid_amount: one payment of the debt, on 实际缴款日期
+    stop_date,   // 停止计算日期 / stop_date: on the debt's row, the last day that accrues
+    apply_cap,   // 适用封顶 / apply_cap: on the debt's row, "是" when its totals are capped
+    to_tax,      // 抵缴税款 / to_tax: of a payment, what went to the tax
+    to_fee,      // 抵缴滞纳金 / to_fee: of a payment, what went to the surcharge
+    excess,      // 多缴 / excess: of a payment, what exceeded tax and surcharge
+    tax_outstanding, // 尚欠税款 / tax_outstanding: after a payment; on the debt's row, at the end
+    fee_outstanding, // 尚欠滞纳金 / fee_outstanding: the same for the surcharge
+    fee_paid,        // 已缴滞纳金 / fee_paid: on the debt's row, the surcharge paid
+    capped_total_fee, // 按行政强制法第四十五条封顶 / capped_total_fee: min(total_fee, tax)
 };
-inline constexpr std::size_t column_count = 16;
+inline constexpr std::size_t column_count = 27;
 
 enum class column_kind : unsigned char { text, money, count, date };
 
@@ -62,9 +74,11 @@ struct column_facts {
 
 // The columns read from a row, in column order, and the place of each among
 // them (input_slot); the worksheet keeps one text per input column.
-inline constexpr std::array<column, 9> input_columns{
-    column::item,       column::amount,   column::tax_period,  column::due_date,   column::pay_date,
-    column::start_date, column::end_date, column::days_before, column::days_after,
+inline constexpr std::array<column, 13> input_columns{
+    column::item,       column::amount,     column::tax_period,  column::due_date,
+    column::pay_date,   column::start_date, column::end_date,    column::days_before,
+    column::days_after, column::item_id,    column::paid_amount, column::stop_date,
+    column::apply_cap,
 };
 [[nodiscard]] constexpr std::optional<std::size_t> input_slot(column c) {
     for (std::size_t i = 0; i < input_columns.size(); ++i) {

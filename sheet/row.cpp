@@ -18,7 +18,7 @@ struct problem_words {
 
 // In the order of `problem`. The English words are the ones the command line
 // has always written.
-constexpr std::array<problem_words, 15> words{{
+constexpr std::array<problem_words, 22> words{{
     {"missing", "未填写"},
     {"not a number", "不是数字"},
     {"more than 12 integer digits", "整数部分超过12位"},
@@ -36,8 +36,15 @@ constexpr std::array<problem_words, 15> words{{
     {"no such period", "没有这个所属期"},
     {"no filing calendar or holiday data for the year it falls due in; type the due_date",
      "缴款期限所在年份没有申报日历或节假日数据，请填写缴款期限"},
+    {"needs an item_id", "需要填写编号"},
+    {"not above zero", "应大于零"},
+    {"give yes or no", "应填“是”或“否”"},
+    {"not used for a debt paid in parts", "分次缴款的欠税不用此列"},
+    {"differs from the row with the amount", "与填写应缴税款金额的行不同"},
+    {"computed with its item_id's debt", "随同一编号的欠税计算"},
+    {"before the due date", "早于缴款期限"},
 }};
-static_assert(static_cast<std::size_t>(problem::no_calendar_data) + 1 == words.size());
+static_assert(static_cast<std::size_t>(problem::before_due_date) + 1 == words.size());
 
 // "no filing calendar or holiday data for 2027; type the due_date": the
 // problem no_calendar_data with the year it names. Built by appending: MinGW's
@@ -234,6 +241,23 @@ calc::result<calc::late_fee_result, calc::fee_error> figures_of(calc::late_fee_i
     return calc::compute_late_fee(input);
 }
 
+// A payment, a stop date or a cap belongs to a debt, which a row without 编号
+// is not: refused rather than left unread, so that no payment goes unseen.
+void check_debt_columns(const row_texts& cells, problem_list& problems) {
+    if (!cells.paid_amount.empty()) {
+        problems.add(column::paid_amount, problem::needs_item_id);
+    }
+    if (!cells.stop_date.empty()) {
+        problems.add(column::stop_date, problem::needs_item_id);
+    }
+    const auto cap = read_yes_no(cells.apply_cap);
+    if (!cap) {
+        problems.add(column::apply_cap, cap.error());
+    } else if (*cap) {
+        problems.add(column::apply_cap, problem::needs_item_id);
+    }
+}
+
 void append_pairs(std::string& out, pair_set pairs, language lang, std::string_view last_joiner) {
     const joiners& join = joiners_of(lang);
     const auto count = static_cast<std::size_t>(std::popcount(static_cast<unsigned>(pairs)));
@@ -293,6 +317,22 @@ calc::result<calc::date, problem> read_date(std::string_view text) {
     return problem::not_a_date;
 }
 
+calc::result<bool, problem> read_yes_no(std::string_view text) {
+    const auto is = [text](std::string_view word) {
+        return text.size() == word.size() &&
+               std::equal(text.begin(), text.end(), word.begin(), [](char a, char b) {
+                   return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+               });
+    };
+    if (text.empty() || is("否") || is("no") || is("0")) {
+        return false;
+    }
+    if (is("是") || is("yes") || is("1")) {
+        return true;
+    }
+    return problem::not_yes_or_no;
+}
+
 std::string_view problem_text(problem what, language lang) {
     const problem_words& w = words[static_cast<std::size_t>(what)];
     return lang == language::english ? w.english : w.chinese;
@@ -325,6 +365,11 @@ void evaluate_row_into(const row_texts& cells, row_outcome& outcome,
         return;
     }
     problem_list problems(outcome);
+    if (!cells.item_id.empty()) {
+        // Its figures are its debt's (debts.h); alone it has none.
+        problems.add(column::item_id, problem::in_a_debt);
+        return;
+    }
     const auto amount = read_amount(cells.amount);
     if (amount) {
         outcome.input.amount_due = *amount;
@@ -341,6 +386,7 @@ void evaluate_row_into(const row_texts& cells, row_outcome& outcome,
         const auto first = static_cast<std::size_t>(std::countr_zero(outcome.pairs_given));
         problems.add(pair_columns[first][0], problem::two_pairs_given);
     }
+    check_debt_columns(cells, problems);
     if (!problems.empty()) {
         return;
     }

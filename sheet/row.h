@@ -52,6 +52,9 @@ struct row_texts {
     // leaves the others empty without a warning.
     std::string_view amount{}, due_date{}, pay_date{}, start_date{}, end_date{}, days_before{},
         days_after{}, tax_period{};
+    // A debt paid in parts (debts.h): the debt a row belongs to, a payment,
+    // and on the debt's row its stop date and whether its totals are capped.
+    std::string_view item_id{}, paid_amount{}, stop_date{}, apply_cap{};
     // The pairs a row of this sheet may give: those named when a row gives
     // none ("start_date/end_date or days_before/days_after: missing").
     pair_set offered = every_pair;
@@ -82,6 +85,14 @@ struct row_texts {
         return &row_texts::days_before;
     case column::days_after:
         return &row_texts::days_after;
+    case column::item_id:
+        return &row_texts::item_id;
+    case column::paid_amount:
+        return &row_texts::paid_amount;
+    case column::stop_date:
+        return &row_texts::stop_date;
+    case column::apply_cap:
+        return &row_texts::apply_cap;
     default:
         return nullptr;
     }
@@ -104,6 +115,14 @@ enum class problem : unsigned char {
     not_a_tax_period,        // a 税款所属期 in none of its four forms
     no_such_period,          // a 税款所属期 of month 13, quarter 5 or year 0000
     no_calendar_data,        // 缴款期限 empty, and the period falls due in a year without data
+    // Debts paid in parts (debts.h):
+    needs_item_id,     // a payment, stop date or cap on a row without 编号
+    not_above_zero,    // a payment of zero
+    not_yes_or_no,     // apply_cap other than 是/否, yes/no, 1/0
+    not_in_a_debt,     // 起始日期/终止日期 or day counts on a row with 编号
+    differs_from_debt, // a payment row's 缴款期限 other than its debt's
+    in_a_debt,         // a row with 编号, computed with its debt and not alone
+    before_due_date,   // a stop date before the 缴款期限
 };
 
 struct row_problem {
@@ -137,6 +156,8 @@ struct row_outcome {
 [[nodiscard]] calc::result<calc::money, problem> read_amount(std::string_view text);
 [[nodiscard]] calc::result<calc::day_count, problem> read_day_count(std::string_view text);
 [[nodiscard]] calc::result<calc::date, problem> read_date(std::string_view text);
+// 适用封顶: "是"/"yes"/"1" (any case) is true, "否"/"no"/"0" and an empty cell false.
+[[nodiscard]] calc::result<bool, problem> read_yes_no(std::string_view text);
 
 // The words for a problem, without its field: "not a number" / "不是数字".
 [[nodiscard]] std::string_view problem_text(problem what, language lang);

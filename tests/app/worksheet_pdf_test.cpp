@@ -272,6 +272,39 @@ private slots:
             qPrintable(pdf));
     }
 
+    // Debts paid in parts as the batch writes them, CSV and workbook: one
+    // item each, where its first row stands, with the figures the batch gave.
+    void reads_the_debts_the_batch_writes() {
+        const QByteArray input = "编号,项目,应缴税款金额,缴款期限,实际缴款日期,本次缴款金额\r\n"
+                                 "A1,银行回单,,,2020-05-01,75000\r\n"
+                                 ",一次缴清,12345.67,2001-04-20,2001-05-09,\r\n"
+                                 "A1,增值税 2019年5月,100000,2019-06-15,,\r\n"
+                                 "A1,银行回单,,,2019-08-01,30000\r\n"
+                                 "B2,,,,2020-01-01,5\r\n";
+        for (const char* name : {"debts.csv", "debts.xlsx"}) {
+            std::istringstream in(input.toStdString());
+            sheet::batch_job job(in);
+            QVERIFY(job.read_header());
+            std::ofstream out(path(name).toStdString(), std::ios::binary);
+            sheet::workbook_sink book([&](std::string&) -> std::ostream* { return &out; });
+            const auto status = QByteArray(name).endsWith(".csv") ? job.run(out) : job.run(book);
+            QCOMPARE(status, sheet::batch_status::some_rows_failed);
+            out.close();
+            QString problem;
+            const auto read = app::read_worksheet_file(path(name), QDate(2024, 3, 15), problem);
+            QVERIFY2(read, qPrintable(problem));
+            QCOMPARE(read->items.size(), std::size_t{3});
+            const ui::audit::audit_item& debt = read->items[0];
+            QVERIFY(debt.debt && debt.debt->outcome.ok());
+            QCOMPARE(debt.name, QStringLiteral("增值税 2019年5月"));
+            QCOMPARE(debt.debt->outcome.figures.total_fee, test::amount("12034.37"));
+            QCOMPARE(debt.debt->outcome.figures.fee_paid, test::amount("5000.00"));
+            QCOMPARE(read->items[1].outcome.figures.total_fee, test::amount("302.47"));
+            QVERIFY(read->items[2].debt && !read->items[2].debt->outcome.ok());
+            QCOMPARE(read->items[2].note, QStringLiteral("没有一行填写应缴税款金额"));
+        }
+    }
+
     // A workbook as Excel holds it: dates as dates, amounts as numbers; its
     // totals row is no item.
     void reads_a_workbook() {

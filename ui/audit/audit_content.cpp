@@ -9,6 +9,8 @@
 #include "calc/split.h"
 #include "runtime/clock.h"
 #include "runtime/engine_text.h"
+#include "sheet/columns.h"
+#include "sheet/debt_working.h"
 
 #include <QCoreApplication>
 
@@ -149,13 +151,57 @@ block item_block(std::size_t index, const audit_item& item) {
     return b;
 }
 
+// A debt of at most this many lines of working stays on one page; a longer
+// one runs on over pages, a segment or a payment at a time.
+constexpr std::size_t debt_lines_kept_together = 24;
+
+// A debt paid in parts: its heading and dates, its segments with their
+// formulas, each payment with its rule, its document and its division, its
+// totals and which of total and capped surcharge the totals carry.
+std::vector<block> debt_blocks(std::size_t index, const audit_item& item) {
+    const sheet::debt_outcome& debt = item.debt->outcome;
+    QString name = item.name;
+    name += (name.isEmpty() ? QString() : QStringLiteral("　")) + QStringLiteral("编号") +
+            item.debt->id;
+    std::vector<block> blocks(1);
+    blocks[0].rule_above = true;
+    blocks[0].space_before = 4;
+    blocks[0].lines.push_back({style::heading, item_heading(index, name),
+                               labelled(form_labels::amount_label, money_text(debt.figures.tax))});
+    const std::vector<sheet::working_line> working = sheet::debt_working(debt);
+    const bool one_block = working.size() <= debt_lines_kept_together;
+    for (const sheet::working_line& w : working) {
+        using kind = sheet::working_line::kind;
+        // A long debt: a new block for each section's heading (kept with what
+        // follows it) and for each segment or payment line.
+        if (!one_block && w.what != kind::detail && !blocks.back().lines.empty()) {
+            blocks.back().keep_with_next = blocks.back().lines.back().kind == style::body;
+            blocks.emplace_back();
+        }
+        if (w.what == kind::heading) {
+            blocks.back().lines.push_back({style::body, qstring(w.text), {}, true});
+        } else {
+            const QString text =
+                w.what == kind::detail ? QStringLiteral("　　") + qstring(w.text) : qstring(w.text);
+            blocks.back().lines.push_back({style::figures, text, {}, true});
+        }
+    }
+    if (!item.note.isEmpty()) {
+        blocks.back().lines.push_back(
+            {style::body, QStringLiteral("备注：") + one_line(item.note), {}, true});
+    }
+    return blocks;
+}
+
 // How the days of the items on the sheet are counted: the law's rule always,
 // the form's rule and typed counts only when some item uses them.
 QString day_rule(const audit_items& sheet) {
     bool by_start_and_end = false;
     bool by_day_counts = false;
+    bool debts = false;
     for (const audit_item& item : sheet.items) {
-        if (item.outcome.ok) {
+        debts |= item.debt && computed(item);
+        if (!item.debt && item.outcome.ok) {
             by_start_and_end |= item.outcome.basis == sheet::period_basis::start_and_end;
             by_day_counts |= item.outcome.basis == sheet::period_basis::day_counts;
         }
@@ -166,6 +212,10 @@ QString day_rule(const audit_items& sheet) {
     }
     if (by_day_counts) {
         rule += QStringLiteral("；按天数给出的项目，以给出的天数计算");
+    }
+    if (debts) {
+        rule +=
+            QStringLiteral("；分次缴纳的欠税，缴款当日按缴款前的欠税计算，次日起按余下的欠税计算");
     }
     return rule + QStringLiteral("。");
 }
@@ -270,18 +320,40 @@ QString total_text(const calc::money_total& total) {
 
 std::vector<block> end_blocks(const audit_items& sheet) {
     calc::money_total amount, fee_before, fee_after, total_fee, tax_and_fee;
-    std::size_t computed = 0;
+    // Of debts paid in parts.
+    calc::money_total fee_paid, fee_owed, tax_owed;
+    std::size_t debts = 0;
+    std::size_t capped = 0;
+    std::size_t computed_items = 0;
     for (const audit_item& item : sheet.items) {
-        if (item.outcome.ok) {
-            ++computed;
-            amount.add(item.outcome.input.amount_due);
-            fee_before.add(item.outcome.figures.fee_before);
-            fee_after.add(item.outcome.figures.fee_after);
-            total_fee.add(item.outcome.figures.total_fee);
-            tax_and_fee.add(item.outcome.figures.tax_and_fee_total);
+        if (!computed(item)) {
+            continue;
         }
+        ++computed_items;
+        if (item.debt) {
+            // A debt counts in the totals as its cap option says.
+            const sheet::debt_outcome& debt = item.debt->outcome;
+            const calc::money carried = debt.carried_fee();
+            ++debts;
+            capped += debt.capped ? 1U : 0U;
+            amount.add(debt.figures.tax);
+            fee_before.add(debt.fee_before);
+            fee_after.add(debt.fee_after);
+            total_fee.add(carried);
+            tax_and_fee.add(debt.figures.tax);
+            tax_and_fee.add(carried);
+            fee_paid.add(debt.figures.fee_paid);
+            fee_owed.add(debt.carried_fee_outstanding());
+            tax_owed.add(debt.figures.tax_outstanding);
+            continue;
+        }
+        amount.add(item.outcome.input.amount_due);
+        fee_before.add(item.outcome.figures.fee_before);
+        fee_after.add(item.outcome.figures.fee_after);
+        total_fee.add(item.outcome.figures.total_fee);
+        tax_and_fee.add(item.outcome.figures.tax_and_fee_total);
     }
-    const std::size_t left_out = sheet.items.size() - computed;
+    const std::size_t left_out = sheet.items.size() - computed_items;
 
     block totals;
     totals.rule_above = true;
@@ -290,7 +362,7 @@ std::vector<block> end_blocks(const audit_items& sheet) {
     totals.lines.push_back({style::body,
                             QStringLiteral("项目数：%1项，其中计算%2项，因错误未计算%3项")
                                 .arg(sheet.items.size())
-                                .arg(computed)
+                                .arg(computed_items)
                                 .arg(left_out),
                             {},
                             true});
@@ -307,6 +379,27 @@ std::vector<block> end_blocks(const audit_items& sheet) {
                                 labelled(form_labels::tax_and_fee_label, total_text(tax_and_fee)),
                             {},
                             true});
+    if (debts > 0) {
+        const auto named = [](sheet::column c) {
+            return qstring(sheet::column_name(c, sheet::language::chinese)) +
+                   QStringLiteral("合计=");
+        };
+        totals.lines.push_back({style::figures,
+                                QStringLiteral("分次缴纳的欠税%1笔：").arg(debts) +
+                                    named(sheet::column::fee_paid) + total_text(fee_paid) + gap +
+                                    named(sheet::column::fee_outstanding) + total_text(fee_owed) +
+                                    gap + named(sheet::column::tax_outstanding) +
+                                    total_text(tax_owed),
+                                {},
+                                true});
+        totals.lines.push_back(
+            {style::body,
+             capped == 0
+                 ? QStringLiteral("合计未按行政强制法第四十五条封顶。")
+                 : QStringLiteral("其中%1笔欠税按行政强制法第四十五条封顶后计入合计。").arg(capped),
+             {},
+             true});
+    }
 
     std::vector<block> blocks{totals};
     if (left_out > 0) {
@@ -318,7 +411,7 @@ std::vector<block> end_blocks(const audit_items& sheet) {
         blocks.push_back(heading);
         for (std::size_t i = 0; i < sheet.items.size(); ++i) {
             const audit_item& item = sheet.items[i];
-            if (!item.outcome.ok) {
+            if (!computed(item)) {
                 const QString reason =
                     item.note.isEmpty() ? QStringLiteral("无法计算") : one_line(item.note);
                 block error;
@@ -343,8 +436,16 @@ std::vector<block> sheet_blocks(const audit_items& sheet) {
     std::vector<block> blocks = start_blocks(sheet);
     blocks.reserve(blocks.size() + sheet.items.size() + 4);
     for (std::size_t i = 0; i < sheet.items.size(); ++i) {
-        if (sheet.items[i].outcome.ok) {
-            blocks.push_back(item_block(i, sheet.items[i]));
+        const audit_item& item = sheet.items[i];
+        if (!computed(item)) {
+            continue;
+        }
+        if (item.debt) {
+            for (block& b : debt_blocks(i, item)) {
+                blocks.push_back(std::move(b));
+            }
+        } else {
+            blocks.push_back(item_block(i, item));
         }
     }
     for (block& b : end_blocks(sheet)) {

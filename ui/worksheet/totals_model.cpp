@@ -31,6 +31,22 @@ std::optional<summed> sum_of(column c) {
         return summed::tax_and_fee_total;
     case column::one_more_day:
         return summed::one_more_day;
+    case column::paid_amount:
+        return summed::paid_amount;
+    case column::to_tax:
+        return summed::to_tax;
+    case column::to_fee:
+        return summed::to_fee;
+    case column::excess:
+        return summed::excess;
+    case column::tax_outstanding:
+        return summed::tax_outstanding;
+    case column::fee_outstanding:
+        return summed::fee_outstanding;
+    case column::fee_paid:
+        return summed::fee_paid;
+    case column::capped_total_fee:
+        return summed::capped_total_fee;
     default:
         return std::nullopt;
     }
@@ -63,15 +79,22 @@ QString totals_model::text(int c) const {
     switch (*col) {
     case column::item:
         return QStringLiteral("合计（%1行）").arg(t.computed);
-    case column::error:
-        return t.left_out == 0
-                   ? QString()
-                   : runtime::qstring(sheet::left_out_text(t.left_out, sheet::language::chinese));
+    case column::error: {
+        QStringList notes;
+        if (t.left_out > 0) {
+            notes << runtime::qstring(sheet::left_out_text(t.left_out, sheet::language::chinese));
+        }
+        if (t.capped_debts > 0) {
+            notes
+                << QStringLiteral("其中%1笔欠税按行政强制法第四十五条封顶计入").arg(t.capped_debts);
+        }
+        return notes.join(QStringLiteral("；"));
+    }
     default:
         break;
     }
     const auto sum = sum_of(*col);
-    if (!sum) {
+    if (!sum || (is_debt_column(*col) && rows_.debts().empty())) {
         return {};
     }
     const auto value = t[*sum].value();
@@ -104,9 +127,17 @@ QVariant totals_model::data(const QModelIndex& index, int role) const {
     case Qt::ForegroundRole:
         return col == column::error ? QVariant(QBrush(bad_text)) : QVariant();
     case Qt::ToolTipRole:
-        return col == column::error || col == column::item
-                   ? QStringLiteral("合计是各行四舍五入到分后的金额之和；有误的行不计入。")
-                   : QVariant();
+        if (col == column::error || col == column::item) {
+            return QStringLiteral("合计是各行四舍五入到分后的金额之和；有误的行不计入。");
+        }
+        if (col == column::total_fee || col == column::tax_and_fee_total ||
+            col == column::fee_outstanding) {
+            return QStringLiteral("有编号的欠税按所在行计入：适用封顶的，按封顶后的金额。");
+        }
+        if (col == column::tax_outstanding) {
+            return QStringLiteral("各笔欠税在应缴税款金额所在行的尚欠税款之和。");
+        }
+        return {};
     default:
         return {};
     }

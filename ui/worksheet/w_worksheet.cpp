@@ -1,5 +1,6 @@
 #include "ui/worksheet/w_worksheet.h"
 
+#include "ui/worksheet/debt_panel_text.h"
 #include "ui/worksheet/totals_model.h"
 #include "ui/worksheet/worksheet_model.h"
 
@@ -12,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -24,6 +26,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -38,23 +41,55 @@ namespace {
 
 const QString window_title = QStringLiteral("计算底稿");
 
-// A typical widest cell of each column, which sets its width (or its title,
+// A typical widest cell of a column, which sets its width (or its title,
 // where that is wider).
-const std::array<QString, shown_column_count> widest_cell{
-    QStringLiteral("增值税 2024年3月（补缴）"),
-    QStringLiteral("999,999,999.99"),
-    QStringLiteral("2024-03-15"),
-    QStringLiteral("2024-03-15"),
-    QStringLiteral("999999"),
-    QStringLiteral("999999"),
-    QStringLiteral("2024年第1季度"),
-    QStringLiteral("999999"),
-    QStringLiteral("99,999,999.99"),
-    QStringLiteral("99,999,999.99"),
-    QStringLiteral("99,999,999.99"),
-    QStringLiteral("999,999,999.99"),
-    QStringLiteral("9,999.99"),
-    QStringLiteral("应缴税款金额：不是数字；缴款期限：未填写")};
+QString widest_cell(sheet::column c) {
+    using sheet::column;
+    switch (c) {
+    case column::item:
+        return QStringLiteral("增值税 2024年3月");
+    case column::tax_period:
+        return QStringLiteral("2024年12月");
+    case column::due_date:
+    case column::pay_date:
+    case column::start_date:
+    case column::end_date:
+    case column::stop_date:
+        return QStringLiteral("2024-03-15");
+    case column::days_before:
+    case column::days_after:
+    case column::total_days:
+        return QStringLiteral("999999");
+    case column::one_more_day:
+        return QStringLiteral("9,999.99");
+    case column::item_id:
+        return QStringLiteral("2024-0001");
+    case column::apply_cap:
+        return QStringLiteral("是");
+    case column::error:
+        return QStringLiteral("应缴税款金额：不是数字；缴款期限：未填写");
+    case column::amount:
+    case column::paid_amount:
+    case column::tax_and_fee_total:
+    case column::excess:
+    case column::to_tax:
+    case column::tax_outstanding:
+        return QStringLiteral("999,999,999.99");
+    case column::fee_before:
+    case column::fee_after:
+    case column::total_fee:
+    case column::to_fee:
+    case column::fee_outstanding:
+    case column::fee_paid:
+    case column::capped_total_fee:
+        return QStringLiteral("99,999,999.99");
+    }
+    return {};
+}
+
+// What the panel says on a row of no debt.
+const QString debt_panel_hint =
+    QStringLiteral("选中有编号的行，这里列出这笔欠税的分段计算、每次缴款的分配和合计。");
 
 } // namespace
 
@@ -84,7 +119,13 @@ void worksheet_view::move_by(int rows, int columns) {
         return;
     }
     const int row = std::clamp(at.row() + rows, 0, model()->rowCount() - 1);
-    const int column = std::clamp(at.column() + columns, 0, model()->columnCount() - 1);
+    // Hidden columns (a debt's figures on a sheet without debts) are passed over.
+    int column = at.column() + columns;
+    while (columns != 0 && column > 0 && column < model()->columnCount() - 1 &&
+           isColumnHidden(column)) {
+        column += columns > 0 ? 1 : -1;
+    }
+    column = std::clamp(column, 0, model()->columnCount() - 1);
     selectionModel()->setCurrentIndex(model()->index(row, column),
                                       QItemSelectionModel::ClearAndSelect);
 }
@@ -146,6 +187,7 @@ w_worksheet::w_worksheet(QWidget* parent) : QMainWindow(parent) {
     build_menus();
     size_columns();
     keep_totals_aligned();
+    show_debts();
 
     recovery_timer_.setSingleShot(true);
     recovery_timer_.setInterval(2000);
@@ -197,14 +239,27 @@ void w_worksheet::build_layout() {
                                          "改动后所有行立即重新计算。"));
     }
     date_label->setBuddy(payment_date);
-    auto* date_hint =
-        new QLabel(QStringLiteral("没有填写实际缴款日期的行按这一天缴款计算。"), central);
+    auto* date_hint = new QLabel(QStringLiteral("没有填写实际缴款日期的行按这一天缴款计算；"
+                                                "有编号的欠税，仍欠的税款计算到这一天。"),
+                                 central);
     date_hint->setForegroundRole(QPalette::PlaceholderText);
+    cap_debts = new QCheckBox(QStringLiteral("欠税合计按行政强制法第四十五条封顶(&L)"), central);
+    cap_debts->setObjectName(QStringLiteral("cap_debts"));
+    cap_debts->setAccessibleName(QStringLiteral("欠税合计按行政强制法第四十五条封顶"));
+    cap_debts->setToolTip(QStringLiteral(
+        "勾选后，有编号的欠税在合计和计算底稿中按封顶后的金额（滞纳金不超过税款）计入，"
+        "即各笔欠税的“适用封顶”填“是”。税务机关认为该条不适用于税收滞纳金，默认不封顶。"));
     date_row->addWidget(date_label);
     date_row->addWidget(payment_date);
     date_row->addSpacing(12);
     date_row->addWidget(date_hint);
     date_row->addStretch(1);
+    date_row->addWidget(cap_debts);
+    // A click caps every debt unless all are capped; the box then shows the
+    // rows as they are (some capped: partly checked).
+    connect(cap_debts, &QCheckBox::clicked, this, [this] {
+        model_->set_debts_capped(model_->debts_capped() != std::optional<bool>(true));
+    });
     layout->addLayout(date_row);
     connect(payment_date, &runtime::date_field::date_changed, this,
             &w_worksheet::payment_date_changed);
@@ -249,6 +304,19 @@ void w_worksheet::build_layout() {
     totals->setFixedHeight(totals->verticalHeader()->defaultSectionSize() +
                            2 * totals->frameWidth());
     layout->addWidget(totals);
+
+    debt_panel = new QPlainTextEdit(central);
+    debt_panel->setObjectName(QStringLiteral("debt_panel"));
+    debt_panel->setAccessibleName(QStringLiteral("欠税计算过程"));
+    debt_panel->setReadOnly(true);
+    debt_panel->setLineWrapMode(QPlainTextEdit::NoWrap);
+    debt_panel->setFixedHeight(debt_panel->fontMetrics().lineSpacing() * 9 +
+                               2 * debt_panel->frameWidth() + 8);
+    layout->addWidget(debt_panel);
+    connect(model_, &worksheet_model::totals_changed, this, &w_worksheet::show_debts);
+    connect(model_, &QAbstractItemModel::modelReset, this, &w_worksheet::show_debts);
+    connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &w_worksheet::show_debts);
 
     setCentralWidget(central);
     statusBar()->showMessage(QStringLiteral("就绪"));
@@ -310,6 +378,8 @@ void w_worksheet::build_actions() {
     act_calendar =
         make(QStringLiteral("申报日历(&L)…"), QKeySequence(QStringLiteral("Ctrl+Shift+L")), [] {});
     act_calendar->setEnabled(false);
+    act_add_payment = make(QStringLiteral("添加缴款(&J)"), QKeySequence(QStringLiteral("Ctrl+J")),
+                           &w_worksheet::add_payment);
 }
 
 void w_worksheet::build_menus() {
@@ -333,11 +403,13 @@ void w_worksheet::build_menus() {
     edit->addSeparator();
     edit->addAction(act_insert_rows);
     edit->addAction(act_delete_rows);
+    edit->addAction(act_add_payment);
     QMenu* tools = menuBar()->addMenu(QStringLiteral("工具(&T)"));
     tools->addAction(act_calendar);
 
     table->setContextMenuPolicy(Qt::ActionsContextMenu);
-    table->addActions({act_copy, act_paste, act_clear, act_insert_rows, act_delete_rows});
+    table->addActions(
+        {act_copy, act_paste, act_clear, act_insert_rows, act_delete_rows, act_add_payment});
 }
 
 void w_worksheet::size_columns() {
@@ -346,9 +418,10 @@ void w_worksheet::size_columns() {
     const int padding = 2 * cells.averageCharWidth();
     for (int c = 0; c < model_->columnCount(); ++c) {
         // A column of the file that the sheet does not know: as wide as its title.
-        int width = c < shown_column_count
-                        ? cells.horizontalAdvance(widest_cell[static_cast<std::size_t>(c)])
-                        : 0;
+        int width =
+            c < shown_column_count
+                ? cells.horizontalAdvance(widest_cell(shown_columns[static_cast<std::size_t>(c)]))
+                : 0;
         const QString title = model_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
         for (const QString& line : title.split(QLatin1Char('\n'))) {
             width = std::max(width, titles.horizontalAdvance(line));
@@ -394,15 +467,49 @@ void w_worksheet::payment_date_changed() {
         QStringLiteral("已按缴款日期 %1 重新计算").arg(runtime::date_text(day)));
 }
 
+void w_worksheet::show_debts() {
+    const bool debts = !model_->debts().empty();
+    for (int c = 0; c < shown_column_count; ++c) {
+        const sheet::column col = shown_columns[static_cast<std::size_t>(c)];
+        const bool result =
+            is_debt_column(col) && sheet::facts(col).use == sheet::column_use::result;
+        table->setColumnHidden(c, result && !debts);
+        totals->setColumnHidden(c, result && !debts);
+    }
+    cap_debts->setEnabled(debts);
+    const std::optional<bool> capped = model_->debts_capped();
+    const QSignalBlocker quiet(cap_debts);
+    const Qt::CheckState state = !capped   ? (debts ? Qt::PartiallyChecked : Qt::Unchecked)
+                                 : *capped ? Qt::Checked
+                                           : Qt::Unchecked;
+    cap_debts->setTristate(state == Qt::PartiallyChecked);
+    cap_debts->setCheckState(state);
+    debt_panel->setVisible(debts);
+    if (!debts) {
+        return;
+    }
+    const QModelIndex at = table->currentIndex();
+    const auto place =
+        at.isValid() ? model_->debt_at(static_cast<std::size_t>(at.row())) : std::nullopt;
+    const QString text =
+        place ? runtime::qstring(debt_panel_text(*place, model_->rows())) : debt_panel_hint;
+    if (debt_panel->toPlainText() != text) {
+        debt_panel->setPlainText(text);
+    }
+}
+
 void w_worksheet::show_row_note() {
     const QModelIndex at = table->currentIndex();
     QString note;
     if (at.isValid()) {
         const auto row = static_cast<std::size_t>(at.row());
-        if (row < model_->rows().size() && !model_->rows().blank(row) && !model_->outcome(row).ok) {
+        // A row of a debt has its debt's figures, or its debt's note.
+        if (row < model_->rows().size() && !model_->rows().blank(row) &&
+            !model_->row_computed(row)) {
             note = QStringLiteral("第%1行：%2")
                        .arg(at.row() + 1)
-                       .arg(runtime::qstring(model_->shown_text(row, shown_column_count - 1)));
+                       .arg(runtime::qstring(
+                           model_->shown_text(row, view_column(sheet::column::error))));
         }
     }
     row_note->setText(note);

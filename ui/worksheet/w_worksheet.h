@@ -13,7 +13,9 @@
 #include <memory>
 
 class QAction;
+class QCheckBox;
 class QLabel;
+class QPlainTextEdit;
 
 namespace orvandel::runtime {
 class date_field;
@@ -76,6 +78,7 @@ public:
     void paste_clipboard();
     void insert_rows();
     void delete_rows();
+    void add_payment();
     void clear_selection_cells();
     bool ask_save_and_save(); // false when the user cancelled or saving failed
     void open_with_dialog();
@@ -87,6 +90,10 @@ public:
     runtime::date_field* payment_date = nullptr;
     // In the status bar: why the current row has no figures, if it has none.
     QLabel* row_note = nullptr;
+    // Debts paid in parts: whether their totals carry the capped surcharge,
+    // and the working of the current row's debt under the totals.
+    QCheckBox* cap_debts = nullptr;
+    QPlainTextEdit* debt_panel = nullptr;
     QAction* act_new = nullptr;
     QAction* act_open = nullptr;
     QAction* act_save = nullptr;
@@ -105,6 +112,8 @@ public:
     QAction* act_delete_rows = nullptr;
     // The filing calendar window, enabled when the application wires it in.
     QAction* act_calendar = nullptr;
+    // A row for one more payment of the current row's debt, below its rows.
+    QAction* act_add_payment = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -118,6 +127,8 @@ private:
     void update_title();
     void payment_date_changed();
     void show_row_note();
+    // The debts' columns, the cap box and the panel as the rows now are.
+    void show_debts();
     void sheet_changed();
     void forget_recovery();
     void new_sheet();

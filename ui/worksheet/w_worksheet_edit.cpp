@@ -1,4 +1,5 @@
-// The worksheet's editing commands: copy, paste, clear, insert and delete rows.
+// The worksheet's editing commands: copy, paste, clear, insert and delete
+// rows, and a row for one more payment of a debt.
 
 #include "ui/worksheet/w_worksheet.h"
 
@@ -120,6 +121,47 @@ void w_worksheet::insert_rows() {
     table->selectionModel()->setCurrentIndex(
         model_->index(static_cast<int>(at), std::max(table->currentIndex().column(), 0)),
         QItemSelectionModel::ClearAndSelect);
+}
+
+void w_worksheet::add_payment() {
+    const QModelIndex at = table->currentIndex();
+    if (!at.isValid()) {
+        return;
+    }
+    const auto row = static_cast<std::size_t>(at.row());
+    const row_store& rows = model_->rows();
+    std::string id(rows.text(row, sheet::column::item_id));
+    const bool new_debt = id.empty();
+    if (new_debt) {
+        if (rows.text(row, sheet::column::amount).empty()) {
+            statusBar()->showMessage(
+                QStringLiteral("请在填写了应缴税款金额的行上添加缴款，或先给这一行填写编号。"));
+            return;
+        }
+        // The first number no debt has.
+        for (std::size_t n = 1;; ++n) {
+            id = std::to_string(n);
+            if (model_->debts().find(id) == nullptr) {
+                break;
+            }
+        }
+    }
+    const debt_entry* debt = model_->debts().find(id);
+    const std::size_t below = (debt != nullptr ? std::max(debt->rows.back(), row) : row) + 1;
+    row_cells payment = model_->blank_row();
+    payment[slot_of(sheet::column::item_id)] = id;
+    model_->undo_stack().beginMacro(QStringLiteral("添加缴款"));
+    if (new_debt) {
+        model_->edit_cells({{row, slot_of(sheet::column::item_id), id}}, QStringLiteral("编号"));
+    }
+    model_->insert_rows(below, {payment}, QStringLiteral("添加缴款"));
+    model_->undo_stack().endMacro();
+    table->selectionModel()->setCurrentIndex(
+        model_->index(static_cast<int>(below), view_column(sheet::column::pay_date)),
+        QItemSelectionModel::ClearAndSelect);
+    statusBar()->showMessage(
+        QStringLiteral("已为编号“%1”添加一行缴款：填写实际缴款日期和本次缴款金额。")
+            .arg(runtime::qstring(id)));
 }
 
 void w_worksheet::delete_rows() {

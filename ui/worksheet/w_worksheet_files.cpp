@@ -74,15 +74,21 @@ struct file_column {
     std::size_t slot = 0;
 };
 
-// The file's columns: the worksheet's, then 起始日期 and 终止日期 when a row
-// still holds them, then the opened file's unknown columns.
+// The file's columns: the worksheet's (those of debts when a row gives
+// one), then 起始日期 and 终止日期 when a row still holds them, then the
+// opened file's unknown columns.
 std::vector<file_column> file_columns(const worksheet_model& model) {
     std::vector<file_column> columns;
     const auto named = [](sheet::column c) {
         return file_column{std::string(sheet::column_name(c, sheet::language::chinese)), c};
     };
+    // The columns of debts paid in parts only where a row uses them, so that
+    // a sheet without them is written as it always was.
+    const bool debts = model.uses_debt_columns();
     for (const sheet::column c : shown_columns) {
-        columns.push_back(named(c));
+        if (debts || !is_debt_column(c)) {
+            columns.push_back(named(c));
+        }
     }
     const row_store& rows = model.rows();
     for (std::size_t r = 0; r < rows.size(); ++r) {
@@ -143,7 +149,7 @@ std::string w_worksheet::workbook_bytes(QString& problem) const {
     }
     std::size_t left_out = 0;
     for (std::size_t r = 0; r < count; ++r) {
-        const bool computed = !rows.blank(r) && model_->outcome(r).ok;
+        const bool computed = model_->row_computed(r);
         left_out += !rows.blank(r) && !computed ? 1U : 0U;
         std::vector<sheet::cell> cells;
         for (const file_column& c : columns) {

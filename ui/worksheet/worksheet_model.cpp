@@ -188,7 +188,105 @@ row_share worksheet_model::share_of_row(std::size_t row) const {
     if (rows_.blank(row)) {
         return {};
     }
+    if (const auto place = debt_at(row)) {
+        return share_of_debt_row(*place->debt->outcome, place->member);
+    }
     return share_of(evaluate(row), false);
+}
+
+bool worksheet_model::row_computed(std::size_t row) const {
+    if (rows_.blank(row)) {
+        return false;
+    }
+    if (const auto place = debt_at(row)) {
+        return place->debt->outcome->ok();
+    }
+    return outcome(row).ok;
+}
+
+bool worksheet_model::uses_debt_columns() const {
+    for (std::size_t r = 0; r < rows_.size(); ++r) {
+        for (const column c :
+             {column::item_id, column::paid_amount, column::stop_date, column::apply_cap}) {
+            if (!rows_.text(r, c).empty()) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+std::optional<bool> worksheet_model::debts_capped() const {
+    std::size_t capped = 0;
+    std::size_t debts = 0;
+    for (const auto& [id, debt] : debts_.debts()) {
+        const sheet::debt_outcome& o = debts_.outcome(debt, rows_, payment_);
+        if (o.debt_member == sheet::no_member) {
+            continue;
+        }
+        ++debts;
+        const std::size_t row = debt.rows[o.debt_member];
+        const auto cap = sheet::read_yes_no(rows_.text(row, column::apply_cap));
+        capped += cap && *cap ? 1U : 0U;
+    }
+    if (debts == 0 || (capped > 0 && capped < debts)) {
+        return std::nullopt;
+    }
+    return capped == debts;
+}
+
+void worksheet_model::set_debts_capped(bool capped) {
+    std::vector<cell_edit> edits;
+    const std::string text = capped ? "是" : "";
+    for (const auto& [id, debt] : debts_.debts()) {
+        const sheet::debt_outcome& o = debts_.outcome(debt, rows_, payment_);
+        if (o.debt_member == sheet::no_member) {
+            continue;
+        }
+        const std::size_t row = debt.rows[o.debt_member];
+        if (rows_.text(row, column::apply_cap) != text) {
+            edits.push_back({row, slot_of(column::apply_cap), text});
+        }
+    }
+    std::sort(edits.begin(), edits.end(),
+              [](const cell_edit& a, const cell_edit& b) { return a.row < b.row; });
+    edit_cells(std::move(edits), capped ? QStringLiteral("封顶") : QStringLiteral("不封顶"));
+}
+
+std::vector<std::string> worksheet_model::debt_ids(const std::vector<std::size_t>& rows) const {
+    std::vector<std::string> ids;
+    for (const std::size_t r : rows) {
+        if (r < rows_.size()) {
+            if (const std::string_view id = rows_.text(r, column::item_id); !id.empty()) {
+                ids.emplace_back(id);
+            }
+        }
+    }
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    return ids;
+}
+
+void worksheet_model::add_debts(const std::vector<std::string>& ids, bool take_away) {
+    for (const std::string& id : ids) {
+        if (const debt_entry* debt = debts_.find(id)) {
+            const sheet::debt_outcome& o = debts_.outcome(*debt, rows_, payment_);
+            for (std::size_t m = 0; m < debt->rows.size(); ++m) {
+                const row_share share =
+                    rows_.blank(debt->rows[m]) ? row_share{} : share_of_debt_row(o, m);
+                take_away ? subtract(totals_, share) : add(totals_, share);
+            }
+        }
+    }
+}
+
+void worksheet_model::show_debts_changed(const std::vector<std::string>& ids) {
+    for (const std::string& id : ids) {
+        if (const debt_entry* debt = debts_.find(id)) {
+            emit dataChanged(index(static_cast<int>(debt->rows.front()), 0),
+                             index(static_cast<int>(debt->rows.back()), columnCount() - 1));
+        }
+    }
 }
 
 const sheet::row_outcome& worksheet_model::outcome(std::size_t row) const {
@@ -204,9 +302,34 @@ bool worksheet_model::by_start_and_end(std::size_t row) const {
            !rows_.text(row, column::end_date).empty();
 }
 
+std::string worksheet_model::debt_file_text(const debt_place& place, std::size_t row,
+                                            sheet::column c) const {
+    const sheet::debt_outcome& o = *place.debt->outcome;
+    const sheet::column_facts& f = sheet::facts(c);
+    const bool result = f.use == sheet::column_use::result ||
+                        (f.use == sheet::column_use::input_or_result && o.ok());
+    if (!result) {
+        return std::string(rows_.text(row, c));
+    }
+    if (c == column::error) {
+        std::string note;
+        sheet::append_debt_note(note, o, place.debt->members, place.member, *place.id,
+                                rows_.text(row, note_slot), sheet::language::chinese);
+        return note;
+    }
+    const auto value = sheet::debt_figure(o, place.member, c);
+    if (!value) {
+        return {};
+    }
+    return value->is_count ? calc::default_text(value->days) : calc::default_text(value->amount);
+}
+
 std::string worksheet_model::file_text(std::size_t row, sheet::column c) const {
     if (rows_.blank(row)) {
         return {};
+    }
+    if (const auto place = debt_at(row)) {
+        return debt_file_text(*place, row, c);
     }
     const sheet::row_outcome& o = outcome(row);
     const sheet::column_facts& f = sheet::facts(c);
@@ -291,6 +414,29 @@ bool worksheet_model::bad_cell(const sheet::row_outcome& o, int c) const {
     return false;
 }
 
+bool worksheet_model::bad_debt_cell(const debt_place& place, int c) const {
+    const auto col = column_at(c);
+    const sheet::debt_outcome& o = *place.debt->outcome;
+    if (!col || o.ok()) {
+        return false;
+    }
+    if (col == column::error) {
+        return true;
+    }
+    const sheet::debt_member& m = place.debt->members[place.member];
+    for (std::size_t i = 0; i < m.problem_count; ++i) {
+        if (shown_for(m.problems[i].field) == *col) {
+            return true;
+        }
+    }
+    for (const auto& [member, field] : o.differing) {
+        if (member == place.member && field == *col) {
+            return true;
+        }
+    }
+    return false;
+}
+
 QVariant worksheet_model::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) {
         return {};
@@ -322,13 +468,28 @@ QVariant worksheet_model::data(const QModelIndex& index, int role) const {
         return QVariant(Qt::AlignLeft | Qt::AlignVCenter);
     }
     case Qt::BackgroundRole:
-        if (!rows_.blank(row) && col != column::error && bad_cell(outcome(row), c)) {
+        if (rows_.blank(row) || col == column::error) {
+            return {};
+        }
+        if (const auto place = debt_at(row)) {
+            return bad_debt_cell(*place, c) ? QVariant(QBrush(bad_background)) : QVariant();
+        }
+        if (bad_cell(outcome(row), c)) {
             return QBrush(bad_background);
         }
         return {};
     case Qt::ForegroundRole: {
         if (rows_.blank(row) || !col) {
             return {};
+        }
+        if (const auto place = debt_at(row)) {
+            if (bad_debt_cell(*place, c)) {
+                return QBrush(bad_text);
+            }
+            // The debt's day counts are its segments', not typed.
+            const bool counted = col == column::days_before || col == column::days_after;
+            return counted && place->debt->outcome->ok() ? QVariant(QBrush(result_text))
+                                                         : QVariant();
         }
         const sheet::row_outcome& o = outcome(row);
         if (bad_cell(o, c)) {
@@ -358,6 +519,12 @@ QVariant worksheet_model::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole: {
         if (rows_.blank(row) || !col) {
             return {};
+        }
+        if (const auto place = debt_at(row)) {
+            const bool noted = !rows_.text(row, note_slot).empty();
+            return bad_debt_cell(*place, c) || (col == column::error && noted)
+                       ? QVariant(runtime::qstring(file_text(row, column::error)))
+                       : QVariant();
         }
         const sheet::row_outcome& o = outcome(row);
         if (bad_cell(o, c) || (col == column::error && !o.reading_note.empty())) {
@@ -511,6 +678,7 @@ void worksheet_model::set_payment_date(const std::optional<calc::date>& day) {
     }
     payment_ = day;
     forget_cached_row();
+    debts_.forget_all();
     totals_ = total();
     if (!rows_.empty()) {
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
@@ -633,6 +801,8 @@ void worksheet_model::replace_all(row_store rows, sheet_shape shape) {
     rows_ = std::move(rows);
     shape_ = std::move(shape);
     forget_cached_row();
+    debts_ = debt_index{};
+    debts_.rebuild(rows_);
     totals_ = total();
     undo_.clear();
     endResetModel();
@@ -652,42 +822,101 @@ void worksheet_model::put_cells(const std::vector<cell_edit>& edits) {
     }
     std::sort(touched.begin(), touched.end());
     touched.erase(std::unique(touched.begin(), touched.end()), touched.end());
-    for (const std::size_t r : touched) {
-        subtract(totals_, share_of_row(r));
+    // A row of a debt is in the totals with its debt, whose every row may
+    // change with it: the debts the rows belong to, before and after, are
+    // taken out whole and put back whole.
+    std::vector<std::string> ids = debt_ids(touched);
+    for (const cell_edit& e : edits) {
+        if (e.slot == slot_of(column::item_id) && !e.text.empty()) {
+            ids.push_back(e.text);
+        }
     }
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    std::vector<std::string> ids_before(touched.size());
+    for (std::size_t i = 0; i < touched.size(); ++i) {
+        ids_before[i] = rows_.text(touched[i], column::item_id);
+        if (ids_before[i].empty()) {
+            subtract(totals_, share_of_row(touched[i]));
+        }
+    }
+    add_debts(ids, true);
     for (const cell_edit& e : edits) {
         rows_.set_text(e.row, e.slot, e.text);
     }
     forget_cached_row();
-    for (const std::size_t r : touched) {
-        add(totals_, share_of_row(r));
+    for (std::size_t i = 0; i < touched.size(); ++i) {
+        debts_.move_row(touched[i], ids_before[i], rows_.text(touched[i], column::item_id));
     }
+    for (const std::string& id : ids) {
+        debts_.forget(id);
+    }
+    for (const std::size_t r : touched) {
+        if (rows_.text(r, column::item_id).empty()) {
+            add(totals_, share_of_row(r));
+        }
+    }
+    add_debts(ids, false);
     emit dataChanged(index(static_cast<int>(touched.front()), 0),
                      index(static_cast<int>(touched.back()), columnCount() - 1));
+    show_debts_changed(ids);
     emit totals_changed();
 }
 
 void worksheet_model::put_rows(std::size_t at, const std::vector<row_cells>& rows) {
     const auto first = static_cast<int>(at);
+    std::vector<std::string> ids;
+    for (const row_cells& r : rows) {
+        if (const std::string& id = r[slot_of(column::item_id)]; !id.empty()) {
+            ids.push_back(id);
+        }
+    }
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    add_debts(ids, true);
     beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
     rows_.insert(at, rows);
     forget_cached_row();
-    for (std::size_t r = at; r < at + rows.size(); ++r) {
-        add(totals_, share_of_row(r));
+    if (!debts_.empty() || !ids.empty()) {
+        debts_.rebuild(rows_);
     }
+    for (const std::string& id : ids) {
+        debts_.forget(id);
+    }
+    for (std::size_t r = at; r < at + rows.size(); ++r) {
+        if (rows_.text(r, column::item_id).empty()) {
+            add(totals_, share_of_row(r));
+        }
+    }
+    add_debts(ids, false);
     endInsertRows();
+    show_debts_changed(ids);
     emit totals_changed();
 }
 
 std::vector<row_cells> worksheet_model::take_rows(std::size_t at, std::size_t count) {
     const auto first = static_cast<int>(at);
+    std::vector<std::size_t> taken(count);
+    std::iota(taken.begin(), taken.end(), at);
+    const std::vector<std::string> ids = debt_ids(taken);
     beginRemoveRows({}, first, first + static_cast<int>(count) - 1);
     for (std::size_t r = at; r < at + count; ++r) {
-        subtract(totals_, share_of_row(r));
+        if (rows_.text(r, column::item_id).empty()) {
+            subtract(totals_, share_of_row(r));
+        }
     }
+    add_debts(ids, true);
     std::vector<row_cells> removed = rows_.erase(at, count);
     forget_cached_row();
+    if (!debts_.empty()) {
+        debts_.rebuild(rows_);
+    }
+    for (const std::string& id : ids) {
+        debts_.forget(id);
+    }
+    add_debts(ids, false);
     endRemoveRows();
+    show_debts_changed(ids);
     emit totals_changed();
     return removed;
 }
@@ -706,10 +935,25 @@ void worksheet_model::put_order(const std::vector<std::uint32_t>& order) {
         after.push_back(this->index(
             static_cast<int>(new_place[static_cast<std::size_t>(index.row())]), index.column()));
     }
+    // Only payments of one day divide in the order of their rows: the debts
+    // are computed again, and the totals with them.
+    std::vector<std::string> ids;
+    for (const auto& [id, debt] : debts_.debts()) {
+        ids.push_back(id);
+    }
+    add_debts(ids, true);
     rows_.reorder(order);
     forget_cached_row();
+    if (!debts_.empty()) {
+        debts_.rebuild(rows_);
+        debts_.forget_all();
+    }
+    add_debts(ids, false);
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    if (!ids.empty()) {
+        emit totals_changed();
+    }
 }
 
 } // namespace orvandel::ui::worksheet

@@ -9,6 +9,11 @@
 // kept as text. 税款所属期 follows the columns that were there before it, so
 // that blocks pasted in their order still land where they did.
 //
+// Debts paid in parts (sheet/debts.h): before 备注 come 编号, 本次缴款金额,
+// 停止计算日期 and 适用封顶, then what the rows of a debt show (抵缴税款 …
+// 按行政强制法第四十五条封顶). Rows that share an 编号 are computed together;
+// a change to one row of a debt recomputes the debt, its rows and the totals.
+//
 // A row opened from a file by 起始日期/终止日期 (the form's meaning) keeps
 // those two dates and is computed by them; its 缴款期限 and 实际缴款日期 show
 // the same period in the law's terms (one day earlier each). Editing either
@@ -19,6 +24,7 @@
 // over it is kept as typed (sheet/row_deadline.h). Files hold the date shown.
 #pragma once
 
+#include "ui/worksheet/debt_index.h"
 #include "ui/worksheet/row_store.h"
 #include "ui/worksheet/sheet_totals.h"
 
@@ -37,18 +43,44 @@
 
 namespace orvandel::ui::worksheet {
 
-// The sheet's columns that the worksheet always shows, in order.
-inline constexpr std::array<sheet::column, 14> shown_columns{
-    sheet::column::item,         sheet::column::amount,      sheet::column::due_date,
-    sheet::column::pay_date,     sheet::column::days_before, sheet::column::days_after,
-    sheet::column::tax_period,   sheet::column::total_days,  sheet::column::fee_before,
-    sheet::column::fee_after,    sheet::column::total_fee,   sheet::column::tax_and_fee_total,
-    sheet::column::one_more_day, sheet::column::error,
+// The sheet's columns the worksheet shows, in order; those of a debt's
+// figures only while a row gives a debt.
+inline constexpr std::array<sheet::column, 25> shown_columns{
+    sheet::column::item,
+    sheet::column::amount,
+    sheet::column::due_date,
+    sheet::column::pay_date,
+    sheet::column::days_before,
+    sheet::column::days_after,
+    sheet::column::tax_period,
+    sheet::column::total_days,
+    sheet::column::fee_before,
+    sheet::column::fee_after,
+    sheet::column::total_fee,
+    sheet::column::tax_and_fee_total,
+    sheet::column::one_more_day,
+    sheet::column::error,
+    sheet::column::item_id,
+    sheet::column::paid_amount,
+    sheet::column::stop_date,
+    sheet::column::apply_cap,
+    sheet::column::to_tax,
+    sheet::column::to_fee,
+    sheet::column::excess,
+    sheet::column::tax_outstanding,
+    sheet::column::fee_outstanding,
+    sheet::column::fee_paid,
+    sheet::column::capped_total_fee,
 };
 inline constexpr int shown_column_count = static_cast<int>(shown_columns.size());
 
 // The view column of `c`, which the worksheet shows.
 [[nodiscard]] int view_column(sheet::column c);
+
+// A column of debts paid in parts, from 编号 through 按行政强制法第四十五条封顶.
+[[nodiscard]] constexpr bool is_debt_column(sheet::column c) {
+    return c >= sheet::column::item_id && c <= sheet::column::capped_total_fee;
+}
 
 struct cell_edit {
     std::size_t row = 0;
@@ -85,7 +117,23 @@ public:
     // The title of a view column.
     [[nodiscard]] std::string column_title(int column) const;
     // The row's outcome under the current payment date (cached for one row).
+    // A row with 编号 has its debt's figures instead (debt_at).
     [[nodiscard]] const sheet::row_outcome& outcome(std::size_t row) const;
+    // The debt a row with 编号 belongs to, computed through the payment date.
+    [[nodiscard]] std::optional<debt_place> debt_at(std::size_t row) const {
+        return debts_.place(rows_, row, payment_);
+    }
+    [[nodiscard]] const debt_index& debts() const { return debts_; }
+    // The row has its figures: computed alone, or its debt is.
+    [[nodiscard]] bool row_computed(std::size_t row) const;
+    // Some row gives 编号, 本次缴款金额, 停止计算日期 or 适用封顶: a file of
+    // the sheet keeps those columns.
+    [[nodiscard]] bool uses_debt_columns() const;
+    // Whether the debts' totals carry their capped surcharge: all do, none
+    // does, or nothing when some do (or there is no debt).
+    [[nodiscard]] std::optional<bool> debts_capped() const;
+    // Caps every debt, or none, as one undoable change of their 适用封顶.
+    void set_debts_capped(bool capped);
     // The text of a cell as shown and copied to the clipboard: figures
     // grouped ("12,345.67"), a row by 起始日期/终止日期 with its dates as
     // 缴款期限/实际缴款日期.
@@ -135,6 +183,15 @@ private:
     [[nodiscard]] sheet::row_outcome evaluate(std::size_t row) const;
     [[nodiscard]] row_share share_of_row(std::size_t row) const;
     [[nodiscard]] bool bad_cell(const sheet::row_outcome& outcome, int column) const;
+    [[nodiscard]] bool bad_debt_cell(const debt_place& place, int column) const;
+    [[nodiscard]] std::string debt_file_text(const debt_place& place, std::size_t row,
+                                             sheet::column c) const;
+    // The 编号 of rows, each once, without the empty one.
+    [[nodiscard]] std::vector<std::string> debt_ids(const std::vector<std::size_t>& rows) const;
+    // Adds (takes away) the shares of every row of these debts to the totals.
+    void add_debts(const std::vector<std::string>& ids, bool take_away);
+    // Tells the views that every row of these debts changed.
+    void show_debts_changed(const std::vector<std::string>& ids);
     // A row by 起始日期/终止日期: their texts, else nothing.
     [[nodiscard]] bool by_start_and_end(std::size_t row) const;
     // The edits that set `slot` of `row` to `text`, the row's other date
@@ -146,6 +203,7 @@ private:
     sheet_shape shape_{};
     sheet_totals totals_;
     std::optional<calc::date> payment_;
+    debt_index debts_;
     QUndoStack undo_;
     mutable std::size_t cached_row_ = static_cast<std::size_t>(-1);
     mutable sheet::row_outcome cached_;

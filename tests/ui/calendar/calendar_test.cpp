@@ -2,7 +2,7 @@
 // sources and rules, a year without data, choosing the year by keys and
 // buttons, and opening it from the worksheet by its shortcut.
 
-#include "app/orvandel.h"
+#include "app/application.h"
 #include "runtime/clock.h"
 #include "ui/calendar/w_calendar.h"
 #include "ui/worksheet/w_worksheet.h"
@@ -120,7 +120,7 @@ private slots:
     // current row's period falls due in; a second press brings the same
     // window to that row's year.
     void opens_from_the_worksheet() {
-        app::orvandel program;
+        app::application program;
         program.open_worksheet();
         auto* sheet = qobject_cast<ui::worksheet::w_worksheet*>(program.w_worksheet.data());
         QVERIFY(sheet != nullptr);

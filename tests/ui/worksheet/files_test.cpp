@@ -190,23 +190,32 @@ private slots:
         opened_sheet sheet;
         QVERIFY(sheet->open_file(path));
         QCOMPARE(sheet.model().rows().size(), std::size_t{5});
-        QCOMPARE(runtime::qstring(sheet.model().shown_text(0, 10)), QStringLiteral("0.05"));
-        QCOMPARE(runtime::qstring(sheet.model().shown_text(1, 13)),
-                 QStringLiteral("应缴税款金额：小数超过2位"));
-        QCOMPARE(runtime::qstring(sheet.model().shown_text(2, 13)),
-                 QStringLiteral("行：有2格，表头有3格"));
+        QCOMPARE(runtime::qstring(
+                     sheet.model().shown_text(0, ws::view_column(sheet::column::total_fee))),
+                 QStringLiteral("0.05"));
+        QCOMPARE(
+            runtime::qstring(sheet.model().shown_text(1, ws::view_column(sheet::column::error))),
+            QStringLiteral("应缴税款金额：小数超过2位"));
+        QCOMPARE(
+            runtime::qstring(sheet.model().shown_text(2, ws::view_column(sheet::column::error))),
+            QStringLiteral("行：有2格，表头有3格"));
         QCOMPARE(runtime::qstring(sheet.model().shown_text(2, 2)), QStringLiteral("2024-02-30"));
-        QCOMPARE(runtime::qstring(sheet.model().shown_text(3, 10)), QString());
-        QCOMPARE(runtime::qstring(sheet.model().shown_text(4, 13)),
-                 QStringLiteral("行：有1格，表头有3格"));
+        QCOMPARE(runtime::qstring(
+                     sheet.model().shown_text(3, ws::view_column(sheet::column::total_fee))),
+                 QString());
+        QCOMPARE(
+            runtime::qstring(sheet.model().shown_text(4, ws::view_column(sheet::column::error))),
+            QStringLiteral("行：有1格，表头有3格"));
         ws::totals_model totals(sheet.model());
-        QCOMPARE(totals.text(13), QStringLiteral("另有4行有误，未计入合计"));
+        QCOMPARE(totals.text(ws::view_column(sheet::column::error)),
+                 QStringLiteral("另有4行有误，未计入合计"));
         QVERIFY(sheet->statusBar()->currentMessage().contains(QStringLiteral("3行的读法见备注")));
         // Editing such a row takes its note away: it is computed by its cells.
         QVERIFY(sheet.model().setData(sheet.model().index(2, 3), QStringLiteral("2024-03-02"),
                                       Qt::EditRole));
-        QCOMPARE(runtime::qstring(sheet.model().shown_text(2, 13)),
-                 QStringLiteral("缴款期限：没有这一天"));
+        QCOMPARE(
+            runtime::qstring(sheet.model().shown_text(2, ws::view_column(sheet::column::error))),
+            QStringLiteral("缴款期限：没有这一天"));
     }
 
     // A file that cannot be read or written says so and changes nothing.

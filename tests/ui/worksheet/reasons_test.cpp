@@ -55,7 +55,7 @@ private slots:
         QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(
             (*sheet)->frameGeometry()));
         QHeaderView* header = (*sheet)->table->horizontalHeader();
-        const int note = ws::shown_column_count - 1;
+        const int note = ws::view_column(sheet::column::error);
         const int shown_from = header->sectionViewportPosition(note);
         const int room = (*sheet)->table->viewport()->width() - shown_from;
         const int reason = (*sheet)->table->fontMetrics().horizontalAdvance(

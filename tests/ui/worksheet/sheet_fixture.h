@@ -54,11 +54,15 @@ inline ws::row_cells row(const char* item, const char* amount, const char* due, 
     return cells;
 }
 
-// The cells a row shows, joined by "|".
-inline QString shown_row(const ws::worksheet_model& model, std::size_t r) {
+// The cells a row shows, joined by "|": without the columns of debts paid in
+// parts unless asked (a row of no debt leaves them empty).
+inline QString shown_row(const ws::worksheet_model& model, std::size_t r, bool debts = false) {
     QStringList cells;
     for (int c = 0; c < model.columnCount(); ++c) {
-        cells << runtime::qstring(model.shown_text(r, c));
+        const auto col = model.column_at(c);
+        if (debts || !col || !ws::is_debt_column(*col)) {
+            cells << runtime::qstring(model.shown_text(r, c));
+        }
     }
     return cells.join(u'|');
 }
@@ -67,7 +71,7 @@ inline QString shown_row(const ws::worksheet_model& model, std::size_t r) {
 inline QStringList snapshot(const ws::worksheet_model& model) {
     QStringList lines;
     for (std::size_t r = 0; r < model.rows().size(); ++r) {
-        lines << shown_row(model, r);
+        lines << shown_row(model, r, true);
     }
     ws::totals_model totals(model);
     QStringList sums;

@@ -107,7 +107,8 @@ private slots:
         QTest::keyClick((*sheet)->table, Qt::Key_Delete);
         QCOMPARE(cell(*sheet, 0, 1), QString());
         QCOMPARE(cell(*sheet, 1, 2), QString());
-        QCOMPARE(cell(*sheet, 0, 13), QStringLiteral("应缴税款金额：未填写；缴款期限：未填写"));
+        QCOMPARE(cell(*sheet, 0, ws::view_column(sheet::column::error)),
+                 QStringLiteral("应缴税款金额：未填写；缴款期限：未填写"));
         QTest::keyClick((*sheet)->table, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(cell(*sheet, 0, 1), QStringLiteral("100.00"));
         QCOMPARE(cell(*sheet, 1, 2), QStringLiteral("2024-03-01"));
