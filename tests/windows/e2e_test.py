@@ -102,6 +102,11 @@ class Session:
             raise Failure(f"{args} exited with {result.returncode}: {result.stderr[-2000:]!r}")
         return result
 
+    def start(self, args):
+        """Starts a program and leaves it running."""
+        return subprocess.Popen(args, env=self.env, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
     def wait_for_wine(self):
         """Until every program of the prefix has ended and the registry is saved."""
         self.run([WINE + "server", "-w"], timeout=300)
@@ -212,8 +217,7 @@ def steps(s):
     before_files, _ = s.drive_c()
 
     # --- The installer's pages, in Chinese; then installed silently -----------
-    subprocess.Popen([WINE, str(SETUP)], env=s.env,
-                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    s.start([WINE, str(SETUP)])
     s.focus(s.window(f"{PRODUCT} .* 安装"))
     s.keys("Return")  # from the welcome page to the choice of parts
     s.screenshot("installer")
@@ -236,7 +240,7 @@ def steps(s):
     print("PASS: installed")
 
     # --- Worked example A in the form, started from the Start menu ------------
-    s.run([WINE, "start", windows_path(start_menu / f"{PRODUCT}.lnk")])
+    s.start([WINE, "start", "/unix", str(start_menu / f"{PRODUCT}.lnk")])
     form = s.window("^OrvandelV2.0$")
     s.screenshot("form-opened")
     s.focus(form)
@@ -266,14 +270,19 @@ def steps(s):
     s.gone("^OrvandelV2.0$")
     print("PASS: worked example A gives 302.47 and 12648.14")
 
-    # --- The worksheet: a CSV file and a workbook with Chinese names ----------
+    # --- The worksheet: empty from its shortcut, then a CSV file and a workbook
+    # with Chinese names --------------------------------------------------------
+    s.start([WINE, "start", "/unix", str(start_menu / "计算底稿.lnk")])
+    s.focus(s.window("计算底稿"))
+    s.screenshot("worksheet-empty")
+    s.keys("ctrl+w")
+    s.gone("计算底稿")
     shutil.copyfile(ROWS, FILES / "申报.csv")
     make_workbook(FILES / "申报.xlsx")
     program = folder / "orvandel.exe"
     expected = expected_rows()
     for name in ["申报.csv", "申报.xlsx"]:
-        opened = subprocess.Popen([WINE, str(program), "--worksheet", windows_path(FILES / name)],
-                                  env=s.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        opened = s.start([WINE, str(program), "--worksheet", windows_path(FILES / name)])
         sheet = s.window(re.escape(name))
         s.screenshot("worksheet-" + name.split(".")[1])
         s.focus(sheet)
