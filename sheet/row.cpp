@@ -250,6 +250,9 @@ void check_debt_columns(const row_texts& cells, problem_list& problems) {
     if (!cells.stop_date.empty()) {
         problems.add(column::stop_date, problem::needs_item_id);
     }
+    if (cells.apply_cap.empty()) {
+        return;
+    }
     const auto cap = read_yes_no(cells.apply_cap);
     if (!cap) {
         problems.add(column::apply_cap, cap.error());

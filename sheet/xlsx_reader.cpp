@@ -170,11 +170,12 @@ xlsx_rows::xlsx_rows(xlsx_rows&&) noexcept = default;
 xlsx_rows& xlsx_rows::operator=(xlsx_rows&&) noexcept = default;
 xlsx_rows::~xlsx_rows() = default;
 
-calc::result<xlsx_rows, xlsx_read_problem> xlsx_rows::open(const std::filesystem::path& path,
-                                                           const xlsx_read_options& options) {
+template <typename OpenArchive>
+calc::result<xlsx_rows, xlsx_read_problem> xlsx_rows::open_with(const xlsx_read_options& options,
+                                                                const OpenArchive& open_archive) {
     auto s = std::make_unique<state>();
     s->options = options;
-    auto zip = xlsx::archive::open_file(path, s->options.limits);
+    auto zip = open_archive(s->options.limits);
     if (!zip) {
         return zip.error();
     }
@@ -185,19 +186,17 @@ calc::result<xlsx_rows, xlsx_read_problem> xlsx_rows::open(const std::filesystem
     return xlsx_rows(std::move(s));
 }
 
+calc::result<xlsx_rows, xlsx_read_problem> xlsx_rows::open(const std::filesystem::path& path,
+                                                           const xlsx_read_options& options) {
+    return open_with(
+        options, [&](const xlsx_limits& limits) { return xlsx::archive::open_file(path, limits); });
+}
+
 calc::result<xlsx_rows, xlsx_read_problem> xlsx_rows::open_bytes(std::string_view file,
                                                                  const xlsx_read_options& options) {
-    auto s = std::make_unique<state>();
-    s->options = options;
-    auto zip = xlsx::archive::open_bytes(file, s->options.limits);
-    if (!zip) {
-        return zip.error();
-    }
-    s->zip = std::move(zip).value();
-    if (auto bad = s->start()) {
-        return std::move(*bad);
-    }
-    return xlsx_rows(std::move(s));
+    return open_with(options, [&](const xlsx_limits& limits) {
+        return xlsx::archive::open_bytes(file, limits);
+    });
 }
 
 bool xlsx_rows::next(std::vector<cell>& row) {

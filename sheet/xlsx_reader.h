@@ -135,6 +135,10 @@ public:
 private:
     struct state;
     explicit xlsx_rows(std::unique_ptr<state> s);
+    // A reader over the archive `open_archive` opens within the options' limits.
+    template <typename OpenArchive>
+    static calc::result<xlsx_rows, xlsx_read_problem> open_with(const xlsx_read_options& options,
+                                                                const OpenArchive& open_archive);
     std::unique_ptr<state> state_;
 };
 
