@@ -119,7 +119,7 @@ TEST(DebtBatch, SortingTheRowsChangesNoFigure) {
     grid rows{{"row", "item_id", "amount", "due_date", "pay_date", "paid_amount", "stop_date"}};
     const char* const dues[] = {"2000-12-15", "2019-06-15", "2020-01-15"};
     for (int d = 0; d < 12; ++d) {
-        const std::string id = "D" + std::to_string(d);
+        const std::string id = std::string("D").append(std::to_string(d));
         rows.push_back({std::to_string(rows.size()), id, std::to_string(5000 + d * 777) + ".5",
                         dues[d % 3], "", "", d % 4 == 0 ? "2021-01-31" : ""});
         for (int p = 0; p < 1 + d % 5; ++p) {

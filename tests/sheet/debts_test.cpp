@@ -51,8 +51,12 @@ std::string note_of(const std::vector<debt_member>& members, const debt_outcome&
 std::string shown(const debt_outcome& debt, std::size_t member) {
     std::string out;
     for_each_debt_figure(debt, member, [&](column c, const debt_value& v) {
-        out += (out.empty() ? "" : " ") + std::string(column_name(c, language::english)) + "=" +
-               (v.is_count ? std::to_string(v.days) : calc::default_text(v.amount));
+        // Appended piece by piece: MinGW's GCC 12 reports a false -Wrestrict
+        // for "literal" + string.
+        out.append(out.empty() ? "" : " ")
+            .append(column_name(c, language::english))
+            .append("=")
+            .append(v.is_count ? std::to_string(v.days) : calc::default_text(v.amount));
     });
     return out;
 }

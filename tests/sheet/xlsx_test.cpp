@@ -19,6 +19,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -327,12 +328,52 @@ TEST(XlsxWrite, ExactSums) {
     }
 }
 
+// Points the system's temporary folder (what std::filesystem gives, TMPDIR
+// on POSIX, TMP on Windows) at `folder` while it lives.
+class temporary_folder_set {
+public:
+    explicit temporary_folder_set(const std::filesystem::path& folder) {
+        const char* before = std::getenv(name);
+        if (before != nullptr) {
+            before_ = before;
+        }
+        set(folder.string().c_str());
+    }
+    temporary_folder_set(const temporary_folder_set&) = delete;
+    temporary_folder_set& operator=(const temporary_folder_set&) = delete;
+    ~temporary_folder_set() {
+        if (before_) {
+            set(before_->c_str());
+        } else {
+#ifdef _WIN32
+            _putenv_s(name, "");
+#else
+            unsetenv(name);
+#endif
+        }
+    }
+
+private:
+#ifdef _WIN32
+    static constexpr const char* name = "TMP";
+    static void set(const char* value) {
+        _putenv_s(name, value);
+    }
+#else
+    static constexpr const char* name = "TMPDIR";
+    static void set(const char* value) {
+        setenv(name, value, 1);
+    }
+#endif
+    std::optional<std::string> before_;
+};
+
 // Rows go to a private temporary folder as they come; it is gone after a
 // problem as after success, and a problem stays: nothing more is written.
 TEST(XlsxWrite, StreamLeavesNothingBehind) {
     const std::filesystem::path temporary = temp_path("-tmp");
     std::filesystem::create_directories(temporary);
-    ASSERT_EQ(setenv("TMPDIR", temporary.c_str(), 1), 0);
+    const temporary_folder_set folder(temporary);
     const auto empty = [&] { return std::filesystem::is_empty(temporary); };
     {
         auto started = xlsx_sheet_writer::start({"item", "amount"});
@@ -361,7 +402,6 @@ TEST(XlsxWrite, StreamLeavesNothingBehind) {
         EXPECT_EQ(writer.finish(std::nullopt, full)->what, xlsx_write_error::cannot_write);
     }
     EXPECT_TRUE(empty());
-    unsetenv("TMPDIR");
     std::filesystem::remove_all(temporary);
 }
 

@@ -15,6 +15,7 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -52,17 +53,23 @@ cell parse_cell(const std::string& field) {
     }
 }
 
+// "t:" + text, built by appending: MinGW's GCC 12 reports a false -Wrestrict
+// for "literal" + string.
+std::string tagged(std::string_view tag, std::string_view text) {
+    return std::string(tag).append(text);
+}
+
 std::string cell_field(const cell& c) {
     switch (c.kind) {
     case cell_kind::text:
-        return "t:" + c.text;
+        return tagged("t:", c.text);
     case cell_kind::number:
-        return "n:" + c.text +
-               (c.format_decimals >= 0 ? "@" + std::to_string(c.format_decimals) : "");
+        return tagged("n:", c.text)
+            .append(c.format_decimals >= 0 ? tagged("@", std::to_string(c.format_decimals)) : "");
     case cell_kind::integer:
-        return "i:" + cell_text(c);
+        return tagged("i:", cell_text(c));
     case cell_kind::date:
-        return "d:" + cell_text(c);
+        return tagged("d:", cell_text(c));
     case cell_kind::sum:
         return "s";
     case cell_kind::empty:
