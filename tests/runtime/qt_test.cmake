@@ -8,6 +8,10 @@ function(orvandel_qt_test name)
     add_executable(${name} ${arg_SOURCES})
     target_link_libraries(${name} PRIVATE ${arg_LIBRARIES} Qt6::Test orvandel_warnings)
     add_test(NAME ${name} COMMAND ${name})
+    if(ORVANDEL_WINE) # Qt's variables as Wine passes them on, with Windows paths
+        list(TRANSFORM arg_ENVIRONMENT REPLACE "^QT_" "WINEQT_")
+        list(TRANSFORM arg_ENVIRONMENT REPLACE "=/" "=Z:/")
+    endif()
     set(config_home ${CMAKE_CURRENT_BINARY_DIR}/${name}.config)
     set(state_home ${CMAKE_CURRENT_BINARY_DIR}/${name}.state)
     # A case that cannot run here reports "SKIP" with its reason: CTest then

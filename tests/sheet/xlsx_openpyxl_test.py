@@ -237,7 +237,7 @@ class SharedCorpusWeWrite(WorkbooksWeWrite):
 
 
 def tool(*args, stdin=None):
-    return subprocess.run([TOOL, *args], input=stdin, capture_output=True, text=True,
+    return subprocess.run([*EMULATOR, TOOL, *args], input=stdin, capture_output=True, text=True,
                           check=False)
 
 

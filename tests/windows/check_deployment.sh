@@ -15,6 +15,7 @@ dxgi.dll gdi32.dll imm32.dll kernel32.dll mpr.dll msvcrt.dll netapi32.dll ole32.
 oleaut32.dll setupapi.dll shell32.dll shlwapi.dll user32.dll userenv.dll uxtheme.dll
 version.dll winmm.dll winspool.drv ws2_32.dll wtsapi32.dll comctl32.dll ntdll.dll
 bcrypt.dll crypt32.dll secur32.dll shcore.dll "
+system_dlls=" $(echo $system_dlls) " # one space between names, line breaks included
 
 imports() { # file: its imported DLLs, lower case
     "$objdump" -p "$1" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr '[:upper:]' '[:lower:]'

@@ -27,6 +27,7 @@ from decimal import Decimal
 from pathlib import Path
 
 WINE = "/usr/lib/wine/wine64"
+WINESERVER = "/usr/lib/wine/wineserver"
 TOOLS = [WINE, "Xvfb", "xdotool", "xclip", "import", "pdftotext", "localedef"]
 missing = [t for t in TOOLS if shutil.which(t) is None]
 try:
@@ -92,7 +93,7 @@ class Session:
         self.wait_for_wine()
 
     def close(self):
-        subprocess.run([WINE + "server", "-k"], env=self.env, check=False)
+        subprocess.run([WINESERVER, "-k"], env=self.env, check=False)
         self.xvfb.terminate()
         self.xvfb.wait()
 
@@ -109,7 +110,7 @@ class Session:
 
     def wait_for_wine(self):
         """Until every program of the prefix has ended and the registry is saved."""
-        self.run([WINE + "server", "-w"], timeout=300)
+        self.run([WINESERVER, "-w"], timeout=300)
 
     @property
     def profile(self):
@@ -221,7 +222,7 @@ def steps(s):
     s.focus(s.window(f"{PRODUCT} .* 安装"))
     s.keys("Return")  # from the welcome page to the choice of parts
     s.screenshot("installer")
-    s.run([WINE + "server", "-k"], check_ok=False)
+    s.run([WINESERVER, "-k"], check_ok=False)
     s.wait_for_wine()
     check(not [f for f in s.drive_c()[0] - before_files if not ignored(f)],
           "the installer, stopped on its second page, left files behind")
