@@ -33,7 +33,8 @@ if(ORVANDEL_WINDOWS_PREFIX)
     set(ENV{PKG_CONFIG_PATH} "")
 endif()
 
-# CTest runs the test programs through this.
+# CTest runs the test programs through this: Wine, with their output passed
+# on when they end.
 if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
-    set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)
 endif()

@@ -16,12 +16,14 @@ namespace {
 // subroutines of each collection. The compiled-in face holds the same glyphs,
 // so the form looks the same, in 0.3 MB. Should registering fail, the
 // installed faces draw the form as before.
+// Whether the form is drawn in the compiled-in face.
+bool compiled_face_registered = false;
+
 void register_compiled_song_face() {
-    static bool registered = false;
-    if (registered) {
+    if (compiled_face_registered) {
         return;
     }
-    registered = true;
+    compiled_face_registered = true;
     for (const auto* path :
          {u":/orvandel/form-song-regular.otf", u":/orvandel/form-song-bold.otf"}) {
         const QResource file(QString::fromUtf16(path));
@@ -61,6 +63,12 @@ QFont form_font(int points, bool bold, bool underline) {
     font.setStyleHint(QFont::Serif);
     font.setBold(bold);
     font.setUnderline(underline);
+    // The compiled-in face is laid out at its design widths, as 宋体 is on
+    // Windows: hinting that rounds each advance to whole pixels would widen
+    // "2001年04月30日" by a few pixels and wrap labels the form sizes exactly.
+    if (compiled_face_registered) {
+        font.setHintingPreference(QFont::PreferVerticalHinting);
+    }
     return font;
 }
 

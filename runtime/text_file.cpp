@@ -9,9 +9,63 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace orvandel::runtime {
+
+namespace {
+
+#ifdef _WIN32
+// Windows' own conversion from a code page; nothing when a byte sequence is
+// not valid in it, or the system lacks the code page.
+std::optional<QString> decode_code_page(unsigned code_page, const QByteArray& bytes) {
+    if (bytes.isEmpty()) {
+        return QString();
+    }
+    const int size = static_cast<int>(bytes.size());
+    const int length =
+        MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, bytes.constData(), size, nullptr, 0);
+    if (length <= 0) {
+        return std::nullopt;
+    }
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    if (MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, bytes.constData(), size, wide.data(),
+                            length) != length) {
+        return std::nullopt;
+    }
+    return QString::fromStdWString(wide);
+}
+#endif
+
+// Qt decodes GB18030 through ICU, which its Windows build lacks. There the
+// system's code page 54936 decodes it; a system without that code page
+// (Wine) still has GBK, code page 936, which GB18030 extends and in which
+// Excel and WPS save CSV on Chinese Windows.
+std::optional<QString> decode_gb18030(const QByteArray& bytes) {
+    QStringDecoder gb18030("GB18030");
+    if (gb18030.isValid()) {
+        QString decoded = gb18030.decode(bytes);
+        return gb18030.hasError() ? std::nullopt : std::optional<QString>(std::move(decoded));
+    }
+#ifdef _WIN32
+    constexpr unsigned gb18030_code_page = 54936;
+    constexpr unsigned gbk_code_page = 936;
+    if (IsValidCodePage(gb18030_code_page)) {
+        return decode_code_page(gb18030_code_page, bytes);
+    }
+    return decode_code_page(gbk_code_page, bytes);
+#else
+    return std::nullopt;
+#endif
+}
+
+} // namespace
 
 read_text read_text_file(const QString& path) {
     read_text read;
@@ -36,20 +90,14 @@ read_text read_text_file(const QString& path) {
         read.ok = true;
         return read;
     }
-    QStringDecoder gb18030("GB18030");
-    if (!gb18030.isValid()) {
-        read.problem =
-            QStringLiteral("文件“%1”不是UTF-8编码，且本机无法解读GB18030编码。").arg(path);
-        return read;
-    }
-    const QString decoded = gb18030.decode(bytes);
-    if (gb18030.hasError()) {
+    const std::optional<QString> decoded = decode_gb18030(bytes);
+    if (!decoded) {
         read.problem =
             QStringLiteral("文件“%1”既不是UTF-8也不是GB18030（GBK）编码的文字，无法读取。")
                 .arg(path);
         return read;
     }
-    read.utf8 = decoded.toStdString();
+    read.utf8 = decoded->toStdString();
     read.encoding = QStringLiteral("GB18030");
     read.ok = true;
     return read;

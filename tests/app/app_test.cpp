@@ -3,9 +3,11 @@
 
 #include "app/application.h"
 #include "runtime/fonts.h"
+#include "runtime/state_dir.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGlyphRun>
 #include <QProcess>
@@ -42,6 +44,13 @@ class app_test : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() {
+        QCoreApplication::setApplicationName(QStringLiteral("orvandel"));
+        // On Windows the recovery folder is the user's own, not this test's:
+        // what an earlier run left there, which the program would offer, goes.
+        QDir(orvandel::runtime::state_directory()).removeRecursively();
+    }
+
     void exit_ends_the_application_with_zero() {
         orvandel::app::application application;
         application.open(QCoreApplication::arguments());
@@ -53,10 +62,19 @@ private slots:
     }
 
     // Qt's own options reach Qt ("-platform offscreen" as a user may give
-    // it). The settings entry goes to the user's configuration folder,
-    // nothing to the folder the program started in.
+    // it). The settings entry goes to the user's configuration folder (on
+    // Windows, beside the program), nothing to the folder the program
+    // started in.
     void program_starts_and_paints() {
         QTemporaryDir config_home, started_in;
+#ifdef _WIN32
+        const QString settings = QFileInfo(QStringLiteral(ORVANDEL_PROGRAM))
+                                     .dir()
+                                     .filePath(QStringLiteral("config.ini"));
+        QFile::remove(settings);
+#else
+        const QString settings = config_home.filePath(QStringLiteral("orvandel/config.ini"));
+#endif
         qputenv("XDG_CONFIG_HOME", config_home.path().toLocal8Bit());
         qputenv("ORVANDEL_EXIT_AFTER_FIRST_PAINT", "1");
         QProcess program;
@@ -68,7 +86,7 @@ private slots:
         QVERIFY(program.waitForFinished(60000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
-        QVERIFY(QFile::exists(config_home.filePath(QStringLiteral("orvandel/config.ini"))));
+        QVERIFY(QFile::exists(settings));
         QVERIFY(QDir(started_in.path()).isEmpty());
     }
 

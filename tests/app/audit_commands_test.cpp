@@ -8,10 +8,12 @@
 #include "runtime/clock.h"
 #include "runtime/file_dialog.h"
 #include "runtime/message_box.h"
+#include "runtime/state_dir.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QStandardPaths>
@@ -29,19 +31,28 @@ namespace {
 // and runs `in_menu` on it once it is open.
 void with_context_menu(QWidget& window, const std::function<void(QMenu&)>& in_menu) {
     bool ran = false;
-    QTimer::singleShot(0, &window, [&] {
+    // Looked for until it shows, inside the menu's own event loop: a menu
+    // that shows after that loop's first turn is still used and closed.
+    QTimer look;
+    look.setInterval(10);
+    QObject::connect(&look, &QTimer::timeout, &window, [&] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        QVERIFY(menu != nullptr);
+        if (menu == nullptr || !menu->isVisible()) {
+            return;
+        }
+        look.stop();
         in_menu(*menu);
         if (menu->isVisible()) {
             menu->close();
         }
         ran = true;
     });
+    look.start();
     const QPoint beside_fields(4, window.height() - 4);
     QContextMenuEvent event(QContextMenuEvent::Mouse, beside_fields,
                             window.mapToGlobal(beside_fields));
     QApplication::sendEvent(&window, &event);
+    look.stop();
     QVERIFY(ran);
     // The window is active again once the menu has closed (the offscreen
     // platform does not hand activation back by itself).
@@ -67,6 +78,12 @@ class audit_commands_test : public QObject {
     }
 
 private slots:
+    void initTestCase() {
+        QCoreApplication::setApplicationName(QStringLiteral("orvandel"));
+        // On Windows the recovery folder is the user's own, not this test's:
+        // what an earlier run left there, which the program would offer, goes.
+        QDir(runtime::state_directory()).removeRecursively();
+    }
     void init() {
         qputenv("XDG_CONFIG_HOME", config_home_.path().toLocal8Bit());
         runtime::set_today_for_testing(QDate(2024, 3, 15));

@@ -105,7 +105,9 @@ private slots:
         QVERIFY(program.waitForFinished(30000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), exit_code);
-        const QString printed = QString::fromUtf8(program.readAllStandardOutput());
+        // Lines end the console's way: "\r\n" on Windows.
+        const QString printed = QString::fromUtf8(program.readAllStandardOutput())
+                                    .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         const QString complained = QString::fromUtf8(program.readAllStandardError());
         for (const QString& wanted : out) {
             QVERIFY2(printed.contains(wanted), qPrintable(printed));

@@ -9,7 +9,7 @@ int main(int argc, char**) {
     if (log == nullptr) {
         return 1;
     }
-    std::FILE* file = std::fopen(log, "a");
+    std::FILE* file = std::fopen(log, "ab"); // one "\n" a line, on Windows too
     if (file == nullptr) {
         return 1;
     }

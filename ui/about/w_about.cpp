@@ -77,9 +77,11 @@ void w_about::create_controls() {
         made->setFont(normal);
         made->setGeometry(scale.to_pixels(box));
         made->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        // The Chinese faces have taller lines than the boxes were drawn for;
-        // a box grows downwards to its text's height, into free space.
-        made->resize(made->width(), std::max(made->height(), made->sizeHint().height()));
+        // The Chinese faces have taller lines than the boxes were drawn for,
+        // and where Arial is missing its stand-in is wider: a box grows
+        // rightwards and downwards to its text's size, into free space.
+        made->resize(std::max(made->width(), made->sizeHint().width()),
+                     std::max(made->height(), made->sizeHint().height()));
         return made;
     };
 

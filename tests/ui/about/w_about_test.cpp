@@ -3,6 +3,7 @@
 // only once, with the picture below the working directory, closed alone by OK.
 
 #include "app/application.h"
+#include "runtime/state_dir.h"
 #include "ui/about/w_about.h"
 
 #include <QDesktopServices>
@@ -56,6 +57,12 @@ class w_about_test : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() {
+        QCoreApplication::setApplicationName(QStringLiteral("orvandel"));
+        // On Windows the recovery folder is the user's own, not this test's:
+        // what an earlier run left there, which the program would offer, goes.
+        QDir(orvandel::runtime::state_directory()).removeRecursively();
+    }
     void texts_and_link();
     void picture_data();
     void picture();
@@ -120,6 +127,11 @@ void w_about_test::opened_from_the_main_window() {
     // The program starts in a folder that holds a red res/about.JPG of its own.
     QTemporaryDir working_directory;
     QVERIFY(put_picture(working_directory.path(), "red"));
+    // Windows removes no folder that is some program's current one.
+    struct back_to_where_we_were {
+        QString path = QDir::currentPath();
+        ~back_to_where_we_were() { QDir::setCurrent(path); }
+    } restore;
     QVERIFY(QDir::setCurrent(working_directory.path()));
     orvandel::app::application application;
     application.open({});

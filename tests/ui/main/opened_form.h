@@ -5,11 +5,13 @@
 #include "runtime/clock.h"
 #include "runtime/fonts.h"
 #include "runtime/message_box.h"
+#include "runtime/settings_file.h"
 #include "ui/main/w_dornik.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,17 +27,29 @@ inline const QString formula_after =
 
 struct opened_form {
     QTemporaryDir config_home;
-    QString gs_path; // what the open handler recorded
+    QString settings_path; // where the form's settings file is written
+    QString blocker;       // what stands in its way, when it is blocked
+    QString gs_path;       // what the open handler recorded
     std::unique_ptr<ui::w_dornik> window;
 
-    // `block_settings`: a file stands where the settings folder should be.
+    // `block_settings`: an empty file stands where the settings folder should
+    // be; on Windows, where the file lies beside the program, an empty folder
+    // stands in the file's place.
     explicit opened_form(bool block_settings = false) {
         QCoreApplication::setApplicationName(QStringLiteral("orvandel"));
         qputenv("XDG_CONFIG_HOME", config_home.path().toLocal8Bit());
         runtime::install_font_substitutes();
         runtime::set_today_for_testing(QDate(2024, 3, 15));
+        settings_path = runtime::settings_file_path(QStringLiteral("config.ini"));
+        remove_beside_program();
         if (block_settings) {
-            QFile(config_home.filePath(QStringLiteral("orvandel"))).open(QIODevice::WriteOnly);
+#ifdef _WIN32
+            blocker = settings_path;
+            QDir().mkpath(blocker);
+#else
+            blocker = config_home.filePath(QStringLiteral("orvandel"));
+            QFile(blocker).open(QIODevice::WriteOnly);
+#endif
         }
         window = std::make_unique<ui::w_dornik>();
         QObject::connect(window.get(), &ui::w_dornik::working_directory_recorded,
@@ -44,9 +58,21 @@ struct opened_form {
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
     }
-    ~opened_form() { (void)runtime::take_recorded_boxes(); }
+    ~opened_form() {
+        (void)runtime::take_recorded_boxes();
+        remove_beside_program();
+    }
+    // Outside the temporary folder (Windows), what a test left is removed.
+    void remove_beside_program() const {
+        if (!settings_path.startsWith(config_home.path())) {
+            QFile::remove(settings_path);
+            QDir().rmdir(settings_path);
+        }
+    }
 
-    ui::w_dornik* operator->() const { return window.get(); }
+    ui::w_dornik* operator->() const {
+        return window.get();
+    }
 };
 
 // Acts on the form step by step, as a person would: "em_2=2001-04-21" types over

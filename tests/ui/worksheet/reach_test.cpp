@@ -35,16 +35,22 @@ ws::w_worksheet* worksheet_of(const app::application& application) {
 // The texts of the context menu that `open_menu` pops up, closed again with Esc.
 QStringList menu_texts(const std::function<void()>& open_menu) {
     QStringList texts;
-    QTimer::singleShot(0, [&texts] {
+    // Looked for until it shows, inside the menu's own event loop: a menu
+    // that shows after that loop's first turn is still read and closed.
+    QTimer look;
+    look.setInterval(10);
+    QObject::connect(&look, &QTimer::timeout, [&texts, &look] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (menu == nullptr) {
+        if (menu == nullptr || !menu->isVisible()) {
             return;
         }
+        look.stop();
         for (QAction* action : menu->actions()) {
             texts << action->text();
         }
         menu->close();
     });
+    look.start();
     open_menu();
     return texts;
 }

@@ -5,11 +5,13 @@
 #include "runtime/clock.h"
 #include "runtime/engine_text.h"
 #include "runtime/message_box.h"
+#include "runtime/state_dir.h"
 #include "ui/worksheet/totals_model.h"
 #include "ui/worksheet/w_worksheet.h"
 #include "ui/worksheet/worksheet_model.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,6 +27,9 @@ inline void pin_environment(const QTemporaryDir& home) {
     qputenv("XDG_STATE_HOME", home.filePath(QStringLiteral("state")).toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
     runtime::set_today_for_testing(QDate(2024, 3, 15));
+    // On Windows the recovery folder is the user's own, not this test's:
+    // what an earlier run left there, which the program would offer, goes.
+    QDir(runtime::state_directory()).removeRecursively();
 }
 
 struct opened_sheet {
